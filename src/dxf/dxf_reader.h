@@ -1,0 +1,36 @@
+// Reading ASCII DXF drawings (R12 and R2000 to R2018) into a Drawing, and saving a Drawing
+// as R12 ASCII DXF. This is what the built-in drawing host opens, inserts and saves.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "dxf/dxf_drawing.h"
+
+namespace vorn::dxf {
+
+// A file that is not a readable DXF drawing. `line` is the 1-based line of the file where
+// reading stopped (0 when the file could not be opened at all).
+class DxfReadError : public std::runtime_error {
+ public:
+  DxfReadError(const std::string& what, int line) : std::runtime_error(what), line_(line) {}
+  int line() const { return line_; }
+
+ private:
+  int line_;
+};
+
+// Parses DXF text (bytes as stored in the file). Text values come back as UTF-8.
+Drawing ReadDxf(std::string_view bytes);
+// Reads and parses a file; DxfReadError names the file when it cannot be read.
+Drawing ReadDxfFile(const std::filesystem::path& path);
+
+// The drawing as R12 (AC1009) ASCII DXF text, encoded for drawing.codePage, CRLF line ends.
+std::string WriteDrawingR12(const Drawing& drawing);
+// Saves through a temporary file and a rename, so a failed save leaves the old file intact.
+// Throws DxfSaveError (dxf_document.h) on failure.
+void SaveDrawingR12(const Drawing& drawing, const std::filesystem::path& path);
+
+}  // namespace vorn::dxf
