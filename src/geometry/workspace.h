@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "geometry/progress.h"
 #include "geometry/records.h"
 
 namespace vorn {
@@ -42,6 +43,10 @@ struct Workspace {
   TAcadPoint MinCorner;
   TAcadPoint TraceFrom;
   TAcadPoint TraceStart;
+
+  // Set by the runs whose kernel steps drive the progress bar themselves (the sky-factor
+  // runs); null while the shadow runs keep the bar. Not owned.
+  ProgressSink* KernelProgress = nullptr;
 
   // Empties the entity lists once acquisition has turned them into lines.
   void ClearAryEnt() {
