@@ -28,11 +28,12 @@ TEdit Text(std::string text) { return TEdit{std::move(text), {}, true, false}; }
 
 }  // namespace
 
-TForm1::TForm1(Shell& shell, DataFolders folders)
+TForm1::TForm1(Shell& shell, DataFolders folders, CadEnvironment cad)
     : TargetCADForm(shell, std::string(kApplicationTitle), folders.ReadPath(kTargetListFileName),
                     folders.WritePath(kTargetListFileName)),
       shell_(shell),
-      folders_(std::move(folders)) {
+      folders_(std::move(folders)),
+      cad_(cad) {
   ProgressBar1 = TProgressBar{100, 0};
   PageControl1.Pages = {" 時刻", "等時間", "特定点", "天空１", "天空２", " 設定１", "設定２"};
   BuildPageJikoku();
@@ -175,6 +176,10 @@ void TForm1::FormDestroy() {
   const std::string error = WriteSettings(*this, IniFile::Load(path)).Save(path);
   if (!error.empty()) ShowMessage(error);
   shell_.RevokeMessageFilter();
+}
+
+cad::CadLink TForm1::MakeCadLink() {
+  return cad::CadLink{TargetProgID, cad_.windows, cad_.clock, bridge_};
 }
 
 bool TForm1::RunCommand(const std::function<void()>& body) {

@@ -13,6 +13,9 @@
 #include "app/data_folders.h"
 #include "app/shell.h"
 #include "app/target_cad.h"
+#include "cad/cad_interface.h"
+#include "cad/cad_operations.h"
+#include "cad/cad_services.h"
 #include "geometry/records.h"
 #include "geometry/workspace.h"
 
@@ -24,10 +27,18 @@ inline constexpr std::string_view kBuiltInCaption = "Vorn2023.07.28 Beta";
 // The season's solar declination (radians) for RadioGroup1's items.
 inline constexpr double kSolsticeDeclination = 0.40927970959267024;  // 23.45°
 
+// The CAD side of the form: the running-object lookup and the desktop services the CAD
+// operations need. Off Windows the drawing host supplies them.
+struct CadEnvironment {
+  cad::CadConnector& connector;
+  cad::DesktopWindows& windows;
+  cad::CadClock& clock;
+};
+
 class TForm1 {
  public:
-  // shell and the folders must outlive the form.
-  TForm1(Shell& shell, DataFolders folders);
+  // The shell and the CAD environment must outlive the form.
+  TForm1(Shell& shell, DataFolders folders, CadEnvironment cad);
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
 
@@ -167,6 +178,11 @@ class TForm1 {
   void FormDestroy();
 
   Shell& shell() { return shell_; }
+  CadEnvironment& cad() { return cad_; }
+  // The surroundings of the CAD operations for the current target.
+  cad::CadLink MakeCadLink();
+  // The main window as the CAD operations minimise and restore it.
+  cad::MainWindowState& MainWindow() { return bridge_; }
   const DataFolders& folders() const { return folders_; }
   std::filesystem::path SettingsReadPath() const;
   std::filesystem::path SettingsWritePath() const;
@@ -259,8 +275,22 @@ class TForm1 {
   void MirrorAreaChoice(int itemIndex);
   void SetCommandSet(bool enabled);
 
+  // Routes the CAD operations' messages and window requests to the shell.
+  class ShellBridge final : public cad::UserMessages, public cad::MainWindowState {
+   public:
+    explicit ShellBridge(TForm1& form) : form_(form) {}
+    void ShowMessage(const std::string& text) override { form_.ShowMessage(text); }
+    void Minimize() override { form_.shell_.MinimizeMainWindow(); }
+    void Restore() override { form_.shell_.RestoreMainWindow(); }
+
+   private:
+    TForm1& form_;
+  };
+
   Shell& shell_;
   DataFolders folders_;
+  CadEnvironment cad_;
+  ShellBridge bridge_{*this};
 };
 
 // The command set of the run control: Button2, 3, 17, 4, 5, 6, 8, 9, 11.

@@ -1,0 +1,73 @@
+// A main form over a recording shell whose executable lives in a fresh temporary folder, and a
+// CAD environment with no CAD running unless a test starts one.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "app/main_form.h"
+#include "app/shell.h"
+#include "fake_cad.h"
+
+namespace vorn::testing {
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::random_device rd;
+    path_ = std::filesystem::temp_directory_path() /
+            ("vorn-app-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class FormTest : public ::testing::Test {
+ protected:
+  FormTest() {
+    shell.executable = exeFolder() / "vorn.exe";
+    shell.environment = {{"HOME", (temp.path() / "home").string()}};
+  }
+
+  std::filesystem::path exeFolder() const { return temp.path() / "bin"; }
+  std::filesystem::path settingsFile() const { return exeFolder() / "vorn.ini"; }
+
+  // A new form, created and started as the program does.
+  std::unique_ptr<TForm1> StartForm() {
+    std::filesystem::create_directories(exeFolder());
+    auto f = std::make_unique<TForm1>(shell, DataFolders::FromShell(shell), cad.Environment());
+    f->FormCreate();
+    return f;
+  }
+
+  TempFolder temp;
+  RecordingShell shell;
+  FakeCad cad;
+};
+
+}  // namespace vorn::testing
