@@ -18,6 +18,7 @@ struct Layer {
   int colour = 7;  // ACI; negative when the layer is off
   std::string lineType = "CONTINUOUS";
   int flags = 0;
+  friend bool operator==(const Layer&, const Layer&) = default;
 };
 
 struct LineType {
@@ -25,6 +26,7 @@ struct LineType {
   std::string description;
   double patternLength = 0.0;
   std::vector<double> elements;  // dash > 0, gap < 0, dot 0
+  friend bool operator==(const LineType&, const LineType&) = default;
 };
 
 // Properties every entity carries.
@@ -35,20 +37,25 @@ struct EntityCommon {
   std::optional<int> colour;            // BYLAYER when unset
   double thickness = 0.0;               // 39
   TAcadPoint extrusion{0, 0, 1};        // 210/220/230
+  bool paperSpace = false;              // 67 = 1
+  friend bool operator==(const EntityCommon&, const EntityCommon&) = default;
 };
 
 struct Line {
   TAcadPoint start, end;
+  friend bool operator==(const Line&, const Line&) = default;
 };
 struct Circle {
   TAcadPoint centre;
   double radius = 0.0;
+  friend bool operator==(const Circle&, const Circle&) = default;
 };
 struct Arc {
   TAcadPoint centre;
   double radius = 0.0;
   double startAngle = 0.0;  // degrees
   double endAngle = 0.0;    // degrees
+  friend bool operator==(const Arc&, const Arc&) = default;
 };
 struct Ellipse {
   TAcadPoint centre;
@@ -56,26 +63,31 @@ struct Ellipse {
   double ratio = 1.0;
   double startParam = 0.0;
   double endParam = 6.283185307179586;
+  friend bool operator==(const Ellipse&, const Ellipse&) = default;
 };
 struct LwVertex {
   double x = 0.0, y = 0.0;
   double bulge = 0.0;
+  friend bool operator==(const LwVertex&, const LwVertex&) = default;
 };
 struct LwPolyline {
   double elevation = 0.0;  // 38
   bool closed = false;     // 70 bit 1
   std::vector<LwVertex> vertices;
+  friend bool operator==(const LwPolyline&, const LwPolyline&) = default;
 };
 struct PolyVertex {
   TAcadPoint point;
   double bulge = 0.0;
   int flags = 0;
+  friend bool operator==(const PolyVertex&, const PolyVertex&) = default;
 };
 // The R12 POLYLINE: 2D (elevation in the header's z) or 3D (flag 8).
 struct Polyline {
   int flags = 0;  // 1 closed, 8 3D polyline
   double elevation = 0.0;
   std::vector<PolyVertex> vertices;
+  friend bool operator==(const Polyline&, const Polyline&) = default;
 };
 struct Text {
   TAcadPoint position;   // 10
@@ -87,15 +99,18 @@ struct Text {
   int horizontal = 0;  // 72
   int vertical = 0;    // 73
   std::string style = "STANDARD";
+  friend bool operator==(const Text&, const Text&) = default;
 };
 struct Insert {
   std::string blockName;
   TAcadPoint position;
   TAcadPoint scale{1, 1, 1};
   double rotation = 0.0;  // degrees
+  friend bool operator==(const Insert&, const Insert&) = default;
 };
 struct Point {
   TAcadPoint position;
+  friend bool operator==(const Point&, const Point&) = default;
 };
 
 using EntityData = std::variant<Line, Circle, Arc, Ellipse, LwPolyline, Polyline, Text, Insert, Point>;
@@ -103,6 +118,7 @@ using EntityData = std::variant<Line, Circle, Arc, Ellipse, LwPolyline, Polyline
 struct Entity {
   EntityCommon common;
   EntityData data;
+  friend bool operator==(const Entity&, const Entity&) = default;
 };
 
 struct Block {
@@ -111,6 +127,7 @@ struct Block {
   int flags = 0;
   std::string layer = "0";
   std::vector<Entity> entities;
+  friend bool operator==(const Block&, const Block&) = default;
 };
 
 struct Drawing {
@@ -123,6 +140,7 @@ struct Drawing {
   std::vector<Entity> entities;  // model space
   // Entity kinds the reader does not know, with how many of each it skipped.
   std::map<std::string, int> skippedEntities;
+  friend bool operator==(const Drawing&, const Drawing&) = default;
 };
 
 }  // namespace vorn::dxf

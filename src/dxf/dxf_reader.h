@@ -27,10 +27,32 @@ Drawing ReadDxf(std::string_view bytes);
 // Reads and parses a file; DxfReadError names the file when it cannot be read.
 Drawing ReadDxfFile(const std::filesystem::path& path);
 
+// What the reader left out, for the user: "3 HATCH, 1 MTEXT not read"; empty when nothing was.
+std::string SkippedEntitiesNote(const Drawing& drawing);
+
+// What an R12 file cannot hold as it was and the writer had to change.
+struct R12WriteNotes {
+  int ellipsesAsPolylines = 0;  // R12 has no ELLIPSE: written as polyline approximations
+  int layoutBlocksLeftOut = 0;  // further layouts (*Paper_Space0 …) with entities, not written
+  int handlesAssigned = 0;      // entities whose handle was missing or repeated got a new one
+
+  // One line for the user, empty when nothing changed.
+  std::string Describe() const;
+};
+
+struct R12Output {
+  std::string bytes;  // the file text in the drawing's code page
+  R12WriteNotes notes;
+};
+
+// The drawing as R12 text together with what had to change to fit R12.
+R12Output WriteDrawingR12WithNotes(const Drawing& drawing);
+
 // The drawing as R12 (AC1009) ASCII DXF text, encoded for drawing.codePage, CRLF line ends.
 std::string WriteDrawingR12(const Drawing& drawing);
 // Saves through a temporary file and a rename, so a failed save leaves the old file intact.
+// The temporary file gets a fresh name of its own, so no other file is ever overwritten.
 // Throws DxfSaveError (dxf_document.h) on failure.
-void SaveDrawingR12(const Drawing& drawing, const std::filesystem::path& path);
+R12WriteNotes SaveDrawingR12(const Drawing& drawing, const std::filesystem::path& path);
 
 }  // namespace vorn::dxf

@@ -1,0 +1,685 @@
+// Saving a whole Drawing as R12 (AC1009) ASCII DXF, the version every CAD reads. Kinds R12
+// does not have are written as their R12 equivalents: LWPOLYLINE as a 2D POLYLINE, ELLIPSE as
+// a polyline through points of the ellipse.
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <random>
+#include <set>
+#include <system_error>
+
+#include "dxf/code_page.h"
+#include "dxf/dxf_document.h"
+#include "dxf/dxf_reader.h"
+#include "dxf/number_format.h"
+
+namespace vorn::dxf {
+namespace {
+
+constexpr std::string_view kDefaultCodePage = "ANSI_932";
+// Chords of the ellipse approximation: one per 5 degrees of parameter keeps the deviation
+// below 0.1 % of the major radius, finer than the 10-degree division acquisition uses.
+constexpr double kEllipseStep = std::numbers::pi / 36.0;
+
+// ---------------------------------------------------------------------------------------------
+// Text for the target code page
+
+// Decodes one UTF-8 sequence at `pos`; returns its length, 0 when the bytes are not UTF-8.
+size_t Utf8Length(std::string_view text, size_t pos, char32_t& codePoint) {
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  size_t length = 0;
+  if (lead < 0x80) {
+    codePoint = lead;
+    return 1;
+  }
+  if ((lead & 0xE0) == 0xC0) {
+    length = 2;
+    codePoint = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3;
+    codePoint = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4;
+    codePoint = lead & 0x07;
+  } else {
+    return 0;
+  }
+  if (pos + length > text.size()) return 0;
+  for (size_t i = 1; i < length; ++i) {
+    const auto next = static_cast<unsigned char>(text[pos + i]);
+    if ((next & 0xC0) != 0x80) return 0;
+    codePoint = (codePoint << 6) | (next & 0x3F);
+  }
+  return length;
+}
+
+void AppendEscape(std::string& out, unsigned unit) {
+  std::array<char, 16> buffer{};
+  std::snprintf(buffer.data(), buffer.size(), "\\U+%04X", unit);
+  out += buffer.data();
+}
+
+// "\U+XXXX" in UTF-16 units, as CADs write characters their code page lacks.
+void AppendUnicodeEscape(std::string& out, char32_t codePoint) {
+  if (codePoint < 0x10000) {
+    AppendEscape(out, static_cast<unsigned>(codePoint));
+    return;
+  }
+  const char32_t offset = codePoint - 0x10000;
+  AppendEscape(out, static_cast<unsigned>(0xD800 + (offset >> 10)));
+  AppendEscape(out, static_cast<unsigned>(0xDC00 + (offset & 0x3FF)));
+}
+
+bool Encodable(std::string_view utf8, const std::string& encoding) {
+  try {
+    Utf8ToEncoding(utf8, encoding);
+    return true;
+  } catch (const CodePageError&) {
+    return false;
+  }
+}
+
+// A line end inside a value would break the pairing of the file's lines.
+std::string WithoutLineBreaks(std::string_view text) {
+  std::string out(text);
+  std::replace_if(out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  return out;
+}
+
+// UTF-8 text in which every character the code page cannot hold has become an escape, so the
+// whole file converts; the reader turns the escapes back into the characters.
+std::string EscapeForEncoding(std::string_view utf8, const std::string& encoding) {
+  std::string text = WithoutLineBreaks(utf8);
+  if (Encodable(text, encoding)) return text;
+  std::string out;
+  for (size_t pos = 0; pos < text.size();) {
+    char32_t codePoint = 0;
+    const size_t length = Utf8Length(text, pos, codePoint);
+    if (length == 0) {
+      throw DxfSaveError("text is not valid UTF-8 at byte " + std::to_string(pos) + ": " +
+                         text.substr(0, std::min<size_t>(pos, 40)));
+    }
+    const std::string_view character = std::string_view(text).substr(pos, length);
+    if (codePoint < 0x80 || Encodable(character, encoding)) {
+      out += character;
+    } else {
+      AppendUnicodeEscape(out, codePoint);
+    }
+    pos += length;
+  }
+  return out;
+}
+
+std::string Upper(std::string_view text) {
+  std::string out(text);
+  std::transform(out.begin(), out.end(), out.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return out;
+}
+
+// The blocks of the model and paper space layouts. R12 names them $MODEL_SPACE and
+// $PAPER_SPACE; later versions name them *Model_Space and *Paper_Space, with *Paper_Space0 …
+// for further layouts, which R12 cannot hold.
+std::optional<std::string> R12LayoutName(std::string_view name) {
+  const std::string upper = Upper(name);
+  if (upper == "$MODEL_SPACE" || upper == "$PAPER_SPACE") return std::string(name);
+  if (upper == "*MODEL_SPACE") return "$Model_Space";
+  if (upper == "*PAPER_SPACE") return "$Paper_Space";
+  return std::nullopt;
+}
+
+bool IsFurtherLayoutBlock(std::string_view name) {
+  const std::string upper = Upper(name);
+  return upper.starts_with("*PAPER_SPACE") && !R12LayoutName(name);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Handles
+
+std::optional<unsigned long long> ParseHandle(std::string_view handle) {
+  unsigned long long value = 0;
+  const auto [end, ec] = std::from_chars(handle.data(), handle.data() + handle.size(), value, 16);
+  if (handle.empty() || ec != std::errc() || end != handle.data() + handle.size() || value == 0) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::string HexHandle(unsigned long long value) {
+  std::array<char, 24> buffer{};
+  const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, 16);
+  return Upper(std::string_view(buffer.data(), static_cast<size_t>(end - buffer.data())));
+}
+
+// Keeps the drawing's handles where they are usable and unique, and numbers everything else
+// (entities without a handle, vertices, SEQEND) above the largest one.
+class HandleAllocator {
+ public:
+  explicit HandleAllocator(const Drawing& drawing) {
+    auto note = [&](const Entity& e) {
+      if (const auto value = ParseHandle(e.common.handle)) next_ = std::max(next_, *value + 1);
+    };
+    std::for_each(drawing.entities.begin(), drawing.entities.end(), note);
+    for (const auto& block : drawing.blocks) {
+      std::for_each(block.entities.begin(), block.entities.end(), note);
+    }
+  }
+
+  // The entity's own handle the first time it is seen, a fresh one otherwise.
+  std::string ForEntity(const std::string& handle, int& assigned) {
+    const auto value = ParseHandle(handle);
+    if (value && used_.insert(*value).second) return HexHandle(*value);
+    ++assigned;
+    return Fresh();
+  }
+  std::string Fresh() {
+    used_.insert(next_);
+    return HexHandle(next_++);
+  }
+  std::string Seed() const { return HexHandle(next_); }
+
+ private:
+  unsigned long long next_ = 1;
+  std::set<unsigned long long> used_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The writer
+
+struct EllipsePoints {
+  std::vector<TAcadPoint> points;
+  bool closed = false;
+};
+
+TAcadPoint Cross(const TAcadPoint& a, const TAcadPoint& b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+double Length(const TAcadPoint& p) { return std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z); }
+
+// Points of the ellipse in world coordinates: centre + cos t · major + sin t · minor, where
+// the minor axis is extrusion × major scaled by the ratio.
+EllipsePoints SampleEllipse(const Ellipse& ellipse, const TAcadPoint& extrusion) {
+  const double normalLength = Length(extrusion);
+  const TAcadPoint n = normalLength > 0 ? TAcadPoint{extrusion.x / normalLength,
+                                                     extrusion.y / normalLength,
+                                                     extrusion.z / normalLength}
+                                        : TAcadPoint{0, 0, 1};
+  const TAcadPoint cross = Cross(n, ellipse.majorAxis);
+  const TAcadPoint minor{cross.x * ellipse.ratio, cross.y * ellipse.ratio, cross.z * ellipse.ratio};
+  double span = ellipse.endParam - ellipse.startParam;
+  while (span <= 0) span += 2 * std::numbers::pi;
+  EllipsePoints result;
+  result.closed = std::abs(span - 2 * std::numbers::pi) < 1e-9;
+  const int chords = std::max(4, static_cast<int>(std::ceil(span / kEllipseStep - 1e-9)));
+  const int count = result.closed ? chords : chords + 1;
+  for (int k = 0; k < count; ++k) {
+    const double t = ellipse.startParam + span * k / chords;
+    const double c = std::cos(t), s = std::sin(t);
+    result.points.push_back({ellipse.centre.x + c * ellipse.majorAxis.x + s * minor.x,
+                             ellipse.centre.y + c * ellipse.majorAxis.y + s * minor.y,
+                             ellipse.centre.z + c * ellipse.majorAxis.z + s * minor.z});
+  }
+  return result;
+}
+
+bool IsWorldZ(const TAcadPoint& p) { return p.x == 0.0 && p.y == 0.0 && p.z == 1.0; }
+
+class R12Writer {
+ public:
+  explicit R12Writer(const Drawing& drawing)
+      : drawing_(drawing),
+        codePage_(CodePageOf(drawing)),
+        encoding_(EncodingOf(codePage_)),
+        handles_(drawing) {}
+
+  R12Output Write() {
+    std::string entities = Captured([&] { WriteEntities(); });
+    std::string blocks = Captured([&] { WriteBlocks(); });
+    std::string tables = Captured([&] { WriteTables(); });
+    WriteHeader();
+    out_ += tables + blocks + entities;
+    Group(0, "EOF");
+    R12Output output{Utf8ToEncoding(out_, encoding_), notes_};
+    return output;
+  }
+
+ private:
+  static std::string CodePageOf(const Drawing& drawing) {
+    if (drawing.codePage.empty()) return std::string(kDefaultCodePage);
+    try {
+      // A Unicode page has no R12 form; the CAD's own page carries the text instead.
+      if (EncodingForDwgCodePage(drawing.codePage) == "UTF-8") return std::string(kDefaultCodePage);
+    } catch (const CodePageError&) {
+      throw DxfSaveError("the drawing's code page " + drawing.codePage + " is not known");
+    }
+    return drawing.codePage;
+  }
+  static std::string EncodingOf(const std::string& codePage) {
+    std::string encoding = EncodingForDwgCodePage(codePage);
+    try {
+      Utf8ToEncoding("0", encoding);
+    } catch (const CodePageError&) {
+      throw DxfSaveError("the drawing's code page " + codePage + " cannot be written here");
+    }
+    return encoding;
+  }
+
+  // Runs `write` into a separate buffer, so later sections can be written first and the
+  // tables can hold every name the entities use.
+  template <class Write>
+  std::string Captured(Write write) {
+    std::string saved = std::move(out_);
+    out_.clear();
+    write();
+    std::string captured = std::move(out_);
+    out_ = std::move(saved);
+    return captured;
+  }
+
+  void Group(int code, std::string_view value) {
+    out_ += GroupCode(code);
+    out_ += "\r\n";
+    out_ += value;
+    out_ += "\r\n";
+  }
+  void Name(int code, std::string_view utf8) { Group(code, EscapeForEncoding(utf8, encoding_)); }
+  void Number(int code, double value) {
+    if (!std::isfinite(value)) {
+      throw DxfSaveError("group " + std::to_string(code) + " of " + current_ +
+                         " is not a finite number");
+    }
+    Group(code, FormatGeneral(value));
+  }
+  void Flags(int code, int value) { Group(code, Int6(value)); }
+  void Integer(int code, int value) { Group(code, std::to_string(value)); }
+  void PointGroups(int base, const TAcadPoint& p) {
+    Number(base, p.x);
+    Number(base + 10, p.y);
+    Number(base + 20, p.z);
+  }
+  void PointGroups2D(int base, double x, double y) {
+    Number(base, x);
+    Number(base + 10, y);
+  }
+
+  void WriteHeader() {
+    Group(0, "SECTION");
+    Group(2, "HEADER");
+    Group(9, "$ACADVER");
+    Group(1, "AC1009");
+    Group(9, "$DWGCODEPAGE");
+    Group(3, codePage_);
+    Group(9, "$HANDLING");
+    Flags(70, 1);
+    Group(9, "$HANDSEED");
+    Group(5, handles_.Seed());
+    Group(0, "ENDSEC");
+  }
+
+  // ---- tables: every line type, layer and text style the entities name is defined
+  void WriteTables() {
+    Group(0, "SECTION");
+    Group(2, "TABLES");
+    for (const auto& layer : drawing_.layers) {
+      if (!layer.lineType.empty() && !IsByName(layer.lineType)) {
+        usedLineTypes_.insert(layer.lineType);
+      }
+    }
+    WriteLineTypes();
+    WriteLayers();
+    WriteStyles();
+    Group(0, "ENDSEC");
+  }
+
+  static bool IsByName(std::string_view lineType) {
+    const std::string upper = Upper(lineType);
+    return upper == "BYLAYER" || upper == "BYBLOCK";
+  }
+
+  void WriteLineTypes() {
+    std::vector<LineType> lineTypes;
+    std::set<std::string> defined;
+    for (const auto& lineType : drawing_.lineTypes) {
+      if (lineType.name.empty() || !defined.insert(Upper(lineType.name)).second) continue;
+      lineTypes.push_back(lineType);
+    }
+    for (const auto& name : usedLineTypes_) {
+      if (defined.insert(Upper(name)).second) lineTypes.push_back(LineType{name, "", 0.0, {}});
+    }
+    if (defined.insert("CONTINUOUS").second) {
+      lineTypes.push_back(LineType{"CONTINUOUS", "Solid line", 0.0, {}});
+    }
+    OpenTable("LTYPE", lineTypes.size());
+    for (const auto& lineType : lineTypes) WriteLineType(lineType);
+    Group(0, "ENDTAB");
+  }
+
+  void WriteLineType(const LineType& lineType) {
+    current_ = "line type " + lineType.name;
+    Group(0, "LTYPE");
+    Name(2, lineType.name);
+    Flags(70, 0);
+    Name(3, lineType.description);
+    Flags(72, 65);
+    Flags(73, static_cast<int>(lineType.elements.size()));
+    Number(40, lineType.patternLength);
+    for (double element : lineType.elements) Number(49, element);
+  }
+
+  void WriteLayers() {
+    std::vector<Layer> layers;
+    std::set<std::string> defined;
+    for (const auto& layer : drawing_.layers) {
+      if (!layer.name.empty() && defined.insert(Upper(layer.name)).second) layers.push_back(layer);
+    }
+    if (defined.insert("0").second) layers.insert(layers.begin(), Layer{"0", 7, "CONTINUOUS", 0});
+    for (const auto& name : usedLayers_) {
+      if (defined.insert(Upper(name)).second) layers.push_back(Layer{name, 7, "CONTINUOUS", 0});
+    }
+    OpenTable("LAYER", layers.size());
+    for (const auto& layer : layers) {
+      current_ = "layer " + layer.name;
+      Group(0, "LAYER");
+      Name(2, layer.name);
+      Flags(70, layer.flags);
+      Integer(62, layer.colour);
+      Name(6, layer.lineType.empty() ? std::string("CONTINUOUS") : layer.lineType);
+    }
+    Group(0, "ENDTAB");
+  }
+
+  void WriteStyles() {
+    std::set<std::string> defined{"STANDARD"};
+    std::vector<std::string> styles{"STANDARD"};
+    for (const auto& name : usedStyles_) {
+      if (defined.insert(Upper(name)).second) styles.push_back(name);
+    }
+    OpenTable("STYLE", styles.size());
+    for (const auto& name : styles) {
+      Group(0, "STYLE");
+      Name(2, name);
+      Flags(70, 0);
+      Number(40, 0.0);
+      Number(41, 1.0);
+      Number(50, 0.0);
+      Flags(71, 0);
+      Number(42, 2.5);
+      Group(3, "txt");
+      Group(4, "");
+    }
+    Group(0, "ENDTAB");
+  }
+
+  void OpenTable(std::string_view name, size_t entries) {
+    Group(0, "TABLE");
+    Group(2, name);
+    Flags(70, static_cast<int>(entries));
+  }
+
+  // ---- blocks and entities
+  void WriteBlocks() {
+    Group(0, "SECTION");
+    Group(2, "BLOCKS");
+    for (const auto& block : drawing_.blocks) {
+      if (IsFurtherLayoutBlock(block.name)) {
+        if (!block.entities.empty()) ++notes_.layoutBlocksLeftOut;
+        continue;
+      }
+      WriteBlock(block, R12LayoutName(block.name).value_or(block.name));
+    }
+    Group(0, "ENDSEC");
+  }
+
+  void WriteBlock(const Block& block, const std::string& name) {
+    current_ = "block " + name;
+    const std::string layer = UsedLayer(block.layer);
+    Group(0, "BLOCK");
+    Group(5, handles_.Fresh());
+    Name(8, layer);
+    Name(2, name);
+    Flags(70, block.flags);
+    PointGroups(10, block.base);
+    Name(3, name);
+    for (const auto& entity : block.entities) WriteEntity(entity);
+    Group(0, "ENDBLK");
+    Group(5, handles_.Fresh());
+    Name(8, layer);
+  }
+
+  void WriteEntities() {
+    Group(0, "SECTION");
+    Group(2, "ENTITIES");
+    for (const auto& entity : drawing_.entities) WriteEntity(entity);
+    Group(0, "ENDSEC");
+  }
+
+  std::string UsedLayer(const std::string& layer) {
+    const std::string name = layer.empty() ? std::string("0") : layer;
+    usedLayers_.insert(name);
+    return name;
+  }
+
+  void Open(std::string_view type, const EntityCommon& common) {
+    current_ = std::string(type) + " " + common.handle;
+    Group(0, type);
+    Group(5, handles_.ForEntity(common.handle, notes_.handlesAssigned));
+    Name(8, UsedLayer(common.layer));
+    if (common.lineType) {
+      if (!IsByName(*common.lineType)) usedLineTypes_.insert(*common.lineType);
+      Name(6, *common.lineType);
+    }
+    if (common.colour) Integer(62, *common.colour);
+    if (common.paperSpace) Flags(67, 1);
+  }
+
+  // Thickness and extrusion close every entity that has them.
+  void Close(const EntityCommon& common, bool withThickness = true) {
+    if (withThickness && common.thickness != 0.0) Number(39, common.thickness);
+    if (!IsWorldZ(common.extrusion)) PointGroups(210, common.extrusion);
+  }
+
+  void WriteEntity(const Entity& entity) {
+    std::visit([&](const auto& data) { Write(entity.common, data); }, entity.data);
+  }
+
+  void Write(const EntityCommon& common, const Line& line) {
+    Open("LINE", common);
+    PointGroups(10, line.start);
+    PointGroups(11, line.end);
+    Close(common);
+  }
+  void Write(const EntityCommon& common, const Circle& circle) {
+    Open("CIRCLE", common);
+    PointGroups(10, circle.centre);
+    Number(40, circle.radius);
+    Close(common);
+  }
+  void Write(const EntityCommon& common, const Arc& arc) {
+    Open("ARC", common);
+    PointGroups(10, arc.centre);
+    Number(40, arc.radius);
+    Number(50, arc.startAngle);
+    Number(51, arc.endAngle);
+    Close(common);
+  }
+  void Write(const EntityCommon& common, const Point& point) {
+    Open("POINT", common);
+    PointGroups(10, point.position);
+    Close(common);
+  }
+  void Write(const EntityCommon& common, const Text& text) {
+    Open("TEXT", common);
+    PointGroups(10, text.position);
+    Number(40, text.height);
+    Name(1, text.text);
+    if (text.rotation != 0.0) Number(50, text.rotation);
+    if (text.widthFactor != 1.0) Number(41, text.widthFactor);
+    if (!text.style.empty() && Upper(text.style) != "STANDARD") {
+      usedStyles_.insert(text.style);
+      Name(7, text.style);
+    }
+    if (text.horizontal != 0) Flags(72, text.horizontal);
+    if (text.horizontal != 0 || text.vertical != 0 || text.alignment != TAcadPoint{}) {
+      PointGroups(11, text.alignment);
+    }
+    if (text.vertical != 0) Flags(73, text.vertical);
+    Close(common);
+  }
+  void Write(const EntityCommon& common, const Insert& insert) {
+    Open("INSERT", common);
+    Name(2, insert.blockName);
+    PointGroups(10, insert.position);
+    if (insert.scale.x != 1.0) Number(41, insert.scale.x);
+    if (insert.scale.y != 1.0) Number(42, insert.scale.y);
+    if (insert.scale.z != 1.0) Number(43, insert.scale.z);
+    if (insert.rotation != 0.0) Number(50, insert.rotation);
+    Close(common);
+  }
+  void Write(const EntityCommon& common, const Polyline& polyline) {
+    OpenPolyline(common, polyline.flags, polyline.elevation);
+    const bool is3D = (polyline.flags & 8) != 0;
+    for (const auto& vertex : polyline.vertices) {
+      Vertex(common, vertex.point, vertex.bulge, vertex.flags, is3D || vertex.point.z != 0.0);
+    }
+    CloseSequence(common);
+  }
+  void Write(const EntityCommon& common, const LwPolyline& polyline) {
+    OpenPolyline(common, polyline.closed ? 1 : 0, polyline.elevation);
+    for (const auto& vertex : polyline.vertices) {
+      Vertex(common, {vertex.x, vertex.y, 0.0}, vertex.bulge, 0, false);
+    }
+    CloseSequence(common);
+  }
+  void Write(const EntityCommon& common, const Ellipse& ellipse) {
+    ++notes_.ellipsesAsPolylines;
+    const EllipsePoints sample = SampleEllipse(ellipse, common.extrusion);
+    // In the world plane the outline is an ordinary 2D polyline at the centre's height;
+    // tilted ellipses keep their world points in a 3D polyline.
+    const bool flat = IsWorldZ(common.extrusion) && ellipse.majorAxis.z == 0.0;
+    EntityCommon outline = common;
+    outline.extrusion = {0, 0, 1};
+    if (!flat) outline.thickness = 0.0;
+    const int flags = (sample.closed ? 1 : 0) | (flat ? 0 : 8);
+    OpenPolyline(outline, flags, flat ? ellipse.centre.z : 0.0);
+    for (const auto& p : sample.points) {
+      Vertex(outline, flat ? TAcadPoint{p.x, p.y, 0.0} : p, 0.0, flat ? 0 : 32, !flat);
+    }
+    CloseSequence(outline);
+  }
+
+  void OpenPolyline(const EntityCommon& common, int flags, double elevation) {
+    Open("POLYLINE", common);
+    Flags(66, 1);
+    PointGroups(10, {0.0, 0.0, elevation});
+    Flags(70, flags);
+    Close(common);
+  }
+  void Vertex(const EntityCommon& common, const TAcadPoint& p, double bulge, int flags,
+              bool withZ) {
+    Group(0, "VERTEX");
+    Group(5, handles_.Fresh());
+    Name(8, UsedLayer(common.layer));
+    if (withZ) {
+      PointGroups(10, p);
+    } else {
+      PointGroups2D(10, p.x, p.y);
+    }
+    if (bulge != 0.0) Number(42, bulge);
+    if (flags != 0) Flags(70, flags);
+  }
+  void CloseSequence(const EntityCommon& common) {
+    Group(0, "SEQEND");
+    Group(5, handles_.Fresh());
+    Name(8, UsedLayer(common.layer));
+  }
+
+  const Drawing& drawing_;
+  std::string codePage_;
+  std::string encoding_;
+  HandleAllocator handles_;
+  R12WriteNotes notes_;
+  std::string out_;
+  std::string current_;  // what is being written, for error messages
+  std::set<std::string> usedLayers_, usedLineTypes_, usedStyles_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Saving
+
+// A new file beside `path` that did not exist before, opened for writing; the random part
+// makes sure no file of the user's is ever taken over.
+std::filesystem::path CreateTemporaryBeside(const std::filesystem::path& path, std::FILE*& file) {
+  std::random_device seed;
+  std::mt19937_64 generator(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::filesystem::path temporary = path;
+    temporary += ".vorn-" + HexHandle(generator() & 0xFFFFFFFFFFULL) + ".tmp";
+    file = std::fopen(temporary.c_str(), "wbx");
+    if (file) return temporary;
+    if (errno != EEXIST) break;
+  }
+  throw DxfSaveError("cannot create a temporary file beside " + path.string());
+}
+
+void WriteAll(const std::filesystem::path& temporary, std::FILE* file, const std::string& bytes) {
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  const bool closed = std::fclose(file) == 0;
+  if (!written || !closed) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    throw DxfSaveError("cannot write " + temporary.string());
+  }
+}
+
+}  // namespace
+
+std::string R12WriteNotes::Describe() const {
+  std::string text;
+  auto add = [&](int count, const std::string& what) {
+    if (count == 0) return;
+    if (!text.empty()) text += "; ";
+    text += std::to_string(count) + " " + what;
+  };
+  add(ellipsesAsPolylines, "ellipse(s) written as polylines");
+  add(layoutBlocksLeftOut, "layout block(s) with entities left out");
+  add(handlesAssigned, "entity handle(s) renumbered");
+  return text;
+}
+
+R12Output WriteDrawingR12WithNotes(const Drawing& drawing) {
+  try {
+    return R12Writer(drawing).Write();
+  } catch (const CodePageError& error) {
+    throw DxfSaveError(std::string("the drawing's text cannot be written: ") + error.what());
+  }
+}
+
+std::string WriteDrawingR12(const Drawing& drawing) {
+  return WriteDrawingR12WithNotes(drawing).bytes;
+}
+
+R12WriteNotes SaveDrawingR12(const Drawing& drawing, const std::filesystem::path& path) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    throw DxfSaveError("cannot save over the folder " + path.string());
+  }
+  R12Output output = WriteDrawingR12WithNotes(drawing);
+  std::FILE* file = nullptr;
+  const std::filesystem::path temporary = CreateTemporaryBeside(path, file);
+  WriteAll(temporary, file, output.bytes);
+  std::filesystem::rename(temporary, path, ec);
+  if (ec) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    throw DxfSaveError("cannot replace " + path.string() + ": " + ec.message());
+  }
+  return output.notes;
+}
+
+}  // namespace vorn::dxf
