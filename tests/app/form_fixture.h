@@ -12,7 +12,8 @@
 
 #include "app/main_form.h"
 #include "app/shell.h"
-#include "fake_cad.h"
+#include "cad/host/drawing_host.h"
+#include "cad/host/scripted_interaction.h"
 
 namespace vorn::testing {
 
@@ -47,6 +48,21 @@ inline std::string ReadFile(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The CAD side of the tests: the built-in drawing host, not running until a drawing is
+// opened, with a clock whose sleeps cost nothing.
+class TestCad final : public cad::CadClock {
+ public:
+  TestCad() : host(user, files) {}
+  void Sleep(int milliseconds) override { now += milliseconds; }
+  int64_t NowMilliseconds() override { return now; }
+  CadEnvironment Environment() { return CadEnvironment{host, host.Windows(), *this}; }
+
+  cad::host::ScriptedInteraction user;
+  cad::host::DxfDrawingFiles files;
+  cad::host::DrawingHost host;
+  int64_t now = 0;
+};
+
 class FormTest : public ::testing::Test {
  protected:
   FormTest() {
@@ -67,7 +83,7 @@ class FormTest : public ::testing::Test {
 
   TempFolder temp;
   RecordingShell shell;
-  FakeCad cad;
+  TestCad cad;
 };
 
 }  // namespace vorn::testing
