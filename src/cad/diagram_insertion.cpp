@@ -17,6 +17,12 @@ std::string Quoted(bool exploded, const std::string& file) {
 
 }  // namespace
 
+InsertionRequest Insertion(InsertionForm form, std::string x, std::string y, std::string rotation,
+                           std::string commandWord) {
+  return InsertionRequest{form, std::move(x), std::move(y), std::move(rotation),
+                          std::move(commandWord)};
+}
+
 bool IsExplodedInsertion(InsertionForm form) { return form != InsertionForm::kBlockByUser; }
 
 std::string InsertionCommandText(const InsertionRequest& request, const std::string& file) {

@@ -31,6 +31,10 @@ struct InsertionRequest {
   std::string commandWord;  // empty: the form's own spelling; "-INsERT" for isochrones
 };
 
+// A request spelled out in one call (brace initialisation would leave fields unnamed).
+InsertionRequest Insertion(InsertionForm form, std::string x = "0", std::string y = "0",
+                           std::string rotation = "0", std::string commandWord = "");
+
 bool IsExplodedInsertion(InsertionForm form);
 std::string InsertionCommandText(const InsertionRequest& request, const std::string& file);
 

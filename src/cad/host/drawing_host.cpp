@@ -20,14 +20,6 @@ class HostDesktop final : public DesktopWindows {
   HostState& state_;
 };
 
-std::string SkippedText(const std::map<std::string, int>& skipped) {
-  std::string text;
-  for (const auto& [kind, count] : skipped) {
-    text += (text.empty() ? "" : ", ") + kind + " x" + std::to_string(count);
-  }
-  return text;
-}
-
 // The host's desktop lives beside its state, so the reference Windows() hands out stays valid.
 struct StateWithDesktop : HostState {
   StateWithDesktop() : desktop(*this) {}
@@ -66,8 +58,7 @@ OpenReport DrawingHost::Open(const std::filesystem::path& path) {
   state_->doc = HostDocumentFromDrawing(drawing);
   state_->openedPath = path;
   if (!drawing.skippedEntities.empty()) {
-    state_->Log("Skipped entities of unsupported kinds: " + SkippedText(drawing.skippedEntities) +
-                "\r\n");
+    state_->Log(dxf::SkippedEntitiesNote(drawing) + "\r\n");
   }
   return OpenReport{drawing.skippedEntities};
 }
@@ -75,7 +66,8 @@ OpenReport DrawingHost::Open(const std::filesystem::path& path) {
 void DrawingHost::SaveAs(const std::filesystem::path& path) {
   if (!state_->open) throw CadError("no drawing is open");
   try {
-    state_->files->Save(DrawingFromHostDocument(state_->doc), path);
+    const std::string note = state_->files->Save(DrawingFromHostDocument(state_->doc), path);
+    if (!note.empty()) state_->Log(note + "\r\n");
   } catch (const std::exception& e) {
     throw CadError("cannot save \"" + path.string() + "\": " + e.what());
   }

@@ -111,7 +111,15 @@ HostDocument HostDocumentFromDrawing(const dxf::Drawing& drawing) {
     document.blocks.push_back(
         HostBlock{block.name, block.base, block.flags, Adopt(document, handles, block.entities)});
   }
-  document.modelSpace = Adopt(document, handles, drawing.entities);
+  std::vector<dxf::Entity> model;
+  for (const auto& e : drawing.entities) {
+    if (e.common.paperSpace) {
+      document.paperSpace.push_back(e);
+    } else {
+      model.push_back(e);
+    }
+  }
+  document.modelSpace = Adopt(document, handles, model);
   document.nextHandle = handles.Next();
   return document;
 }
@@ -128,6 +136,8 @@ dxf::Drawing DrawingFromHostDocument(const HostDocument& document) {
     drawing.blocks.push_back(std::move(out));
   }
   for (const auto& e : document.modelSpace) drawing.entities.push_back(e.entity);
+  drawing.entities.insert(drawing.entities.end(), document.paperSpace.begin(),
+                          document.paperSpace.end());
   return drawing;
 }
 

@@ -32,6 +32,7 @@ struct HostDocument {
   std::vector<dxf::LineType> lineTypes;
   std::vector<HostBlock> blocks;
   std::vector<HostEntity> modelSpace;
+  std::vector<dxf::Entity> paperSpace;  // kept as read, for saving
   std::map<std::string, CadValue> variables;  // upper-case names
   int64_t nextId = 1;
   uint64_t nextHandle = 0x100;

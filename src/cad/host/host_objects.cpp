@@ -944,6 +944,16 @@ void MergeDefinitions(HostState& state, const dxf::Drawing& file) {
   for (const auto& type : file.lineTypes) {
     if (!FindLineType(state.doc, type.name)) state.doc.lineTypes.push_back(type);
   }
+  // Diagram files carry no layer table: the layers their entities name come into being.
+  auto addUsedLayers = [&](const std::vector<dxf::Entity>& entities) {
+    for (const auto& e : entities) {
+      if (!e.common.layer.empty() && !FindLayer(state.doc, e.common.layer)) {
+        state.doc.layers.push_back(dxf::Layer{e.common.layer});
+      }
+    }
+  };
+  addUsedLayers(file.entities);
+  for (const auto& block : file.blocks) addUsedLayers(block.entities);
   for (const auto& block : file.blocks) {
     if (FindBlock(state.doc, block.name)) continue;
     HostBlock adopted{block.name, block.base, block.flags, {}};

@@ -1,0 +1,66 @@
+// A drawing host with a new drawing, a scripted user, a fake clock and recorded messages,
+// plus a temporary folder for the files a test writes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "cad/cad_operations.h"
+#include "cad/host/drawing_host.h"
+#include "cad/host/scripted_interaction.h"
+#include "cad_fakes.h"
+
+namespace vorn::cad::testing {
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::random_device seed;
+    path_ = std::filesystem::temp_directory_path() /
+            ("vorn-cad-test-" + std::to_string(seed()) + "-" + std::to_string(seed()));
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+class HostTest : public ::testing::Test {
+ protected:
+  HostTest() {
+    host.NewDrawing();
+    app = host.Application();
+    doc = app->ActiveDocument();
+  }
+  CadLink Link(const std::string& progId = "PCAD_AC_X.AcadApplication") {
+    return CadLink{progId, host.Windows(), clock, messages};
+  }
+  // Handles of the model-space entities in drawing order.
+  std::vector<std::string> Handles() {
+    std::vector<std::string> out;
+    auto model = doc->ModelSpace();
+    for (int i = 0; i < model->Count(); ++i) out.push_back(model->Item(i)->Handle());
+    return out;
+  }
+
+  host::ScriptedInteraction user;
+  host::DxfDrawingFiles files;
+  host::DrawingHost host{user, files};
+  CadApplicationPtr app;
+  CadDocumentPtr doc;
+  FakeClock clock;
+  RecordingMessages messages;
+  TempFolder temp;
+};
+
+}  // namespace vorn::cad::testing
