@@ -194,6 +194,10 @@ bool TForm1::RunStep(int progressPosition) {
   return RunningFlag;
 }
 
+void TForm1::SetKernelProgress(bool on) {
+  workspace.KernelProgress = on ? &progressSink_ : nullptr;
+}
+
 bool TForm1::KeyPress(std::string_view control, char32_t key) {
   const KeyVerdict verdict = FilterKey(control, key);
   if (control == "Edit26" && key == kKeyEnter) {

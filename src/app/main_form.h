@@ -16,16 +16,15 @@
 #include "cad/cad_interface.h"
 #include "cad/cad_operations.h"
 #include "cad/cad_services.h"
+#include "geometry/progress.h"
 #include "geometry/records.h"
+#include "geometry/sun_position.h"
 #include "geometry/workspace.h"
 
 namespace vorn {
 
 inline constexpr std::string_view kApplicationTitle = "Vorn2023";
 inline constexpr std::string_view kBuiltInCaption = "Vorn2023.07.28 Beta";
-
-// The season's solar declination (radians) for RadioGroup1's items.
-inline constexpr double kSolsticeDeclination = 0.40927970959267024;  // 23.45°
 
 // The CAD side of the form: the running-object lookup and the desktop services the CAD
 // operations need. Off Windows the drawing host supplies them.
@@ -165,7 +164,6 @@ class TForm1 {
   Workspace workspace;
   std::string TargetProgID{kDefaultTargetProgID};
   bool RunningFlag = false;
-  bool KernelProgress = false;
 
   TTargetCADForm TargetCADForm;
 
@@ -193,6 +191,10 @@ class TForm1 {
   void ShowMessage(std::string_view text);
   // One polling step of a long run: progress, pending events, then whether to go on.
   bool RunStep(int progressPosition);
+  // While set, the kernel steps move ProgressBar1 and let the view process pending events
+  // themselves (the sky-factor runs, which have no stop button).
+  void SetKernelProgress(bool on);
+  bool KernelProgress() const { return workspace.KernelProgress != nullptr; }
 
   // ---- Key input ----
   // A key typed into a control: applies the control's filter and Enter behaviour; returns
@@ -235,8 +237,13 @@ class TForm1 {
   void ApplyTarget(const std::string& name, const std::string& progId);
 
   // ---- Commands of the other layers (main_form_commands.cpp) ----
-  void Button2Click();   // building pick
-  void Button3Click();   // hourly shadows
+  void Button2Click();  // building pick
+  // A mouse button pressed on Button2: the right button enables the menu items that apply
+  // and returns true, asking the view to pop PopupMenu2 up at the mouse.
+  bool Button2MouseDown(bool rightButton);
+  void N6Click();       // both "adopt the earlier pick" items
+  void Button3Click();  // hourly shadows
+  void DrawVornLine(bool animate);
   void Button17Click();  // animation
   void Button4Click();
   void Button5Click();
@@ -287,10 +294,24 @@ class TForm1 {
     TForm1& form_;
   };
 
+  // ProgressBar1 as the kernel steps drive it.
+  class ProgressBarSink final : public ProgressSink {
+   public:
+    explicit ProgressBarSink(TForm1& form) : form_(form) {}
+    void SetMaximum(int maximum) override { form_.ProgressBar1.Max = maximum; }
+    void SetPosition(int position) override { form_.ProgressBar1.Position = position; }
+    int Position() const override { return form_.ProgressBar1.Position; }
+    void ProcessMessages() override { form_.shell_.ProcessMessages(); }
+
+   private:
+    TForm1& form_;
+  };
+
   Shell& shell_;
   DataFolders folders_;
   CadEnvironment cad_;
   ShellBridge bridge_{*this};
+  ProgressBarSink progressSink_{*this};
 };
 
 // The command set of the run control: Button2, 3, 17, 4, 5, 6, 8, 9, 11.

@@ -7,9 +7,6 @@
 
 namespace vorn {
 
-void TForm1::Button2Click() {}
-void TForm1::Button3Click() {}
-void TForm1::Button17Click() {}
 void TForm1::Button4Click() {}
 void TForm1::Button5Click() {}
 void TForm1::Button6Click() {}

@@ -81,7 +81,7 @@ void TForm1::EndPointTimeRun() {
 
 void TForm1::PageControl1Change() {
   if (PageControl1.ActivePageIndex != 1) return;
-  KernelProgress = false;
+  SetKernelProgress(false);
   if (Button6.Enabled) CheckListBox1Click();
 }
 

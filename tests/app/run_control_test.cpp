@@ -142,13 +142,26 @@ TEST_F(RunControl, StopButtonsNeverSetTheFlag) {
 }
 
 TEST_F(RunControl, PageChangeToTheIsochronePageClearsKernelProgress) {
-  f->KernelProgress = true;
+  f->SetKernelProgress(true);
   f->PageControl1.ActivePageIndex = 3;
   f->PageControl1Change();
-  EXPECT_TRUE(f->KernelProgress);
+  EXPECT_TRUE(f->KernelProgress());
   f->PageControl1.ActivePageIndex = 1;
   f->PageControl1Change();
-  EXPECT_FALSE(f->KernelProgress);
+  EXPECT_FALSE(f->KernelProgress());
+  EXPECT_EQ(f->workspace.KernelProgress, nullptr);
+}
+
+TEST_F(RunControl, KernelStepsDriveTheProgressBarThroughTheWorkspace) {
+  f->SetKernelProgress(true);
+  ProgressSink* sink = f->workspace.KernelProgress;
+  ASSERT_NE(sink, nullptr);
+  sink->SetMaximum(30);
+  sink->SetPosition(7);
+  sink->ProcessMessages();
+  EXPECT_EQ(f->ProgressBar1.Max, 30);
+  EXPECT_EQ(sink->Position(), 7);
+  EXPECT_EQ(shell.CountCalls("ProcessMessages"), 1);
 }
 
 }  // namespace

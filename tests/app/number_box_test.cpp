@@ -1,0 +1,62 @@
+#include "app/number_box.h"
+
+#include <gtest/gtest.h>
+
+#include "form_fixture.h"
+
+namespace vorn::testing {
+namespace {
+
+struct DoubleCase {
+  const char* text;
+  std::optional<double> expected;
+};
+
+class ParseDoubleCases : public ::testing::TestWithParam<DoubleCase> {};
+
+TEST_P(ParseDoubleCases, AcceptOnlyWholeFiniteNumbers) {
+  EXPECT_EQ(ParseDouble(GetParam().text), GetParam().expected) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ParseDoubleCases,
+    ::testing::Values(DoubleCase{"4.0", 4.0}, DoubleCase{" -2.5 ", -2.5}, DoubleCase{"+3", 3.0},
+                      DoubleCase{".5", 0.5}, DoubleCase{"1e3", 1000.0}, DoubleCase{"", {}},
+                      DoubleCase{"  ", {}}, DoubleCase{"abc", {}}, DoubleCase{"4.0m", {}},
+                      DoubleCase{"1,5", {}}, DoubleCase{"++1", {}}, DoubleCase{"inf", {}},
+                      DoubleCase{"nan", {}}, DoubleCase{"1e999", {}}, DoubleCase{"-", {}}));
+
+TEST(TextToNumber, ThrowsConversionErrorCarryingTheText) {
+  try {
+    TextToDouble("4,0");
+    FAIL() << "no error";
+  } catch (const ConversionError& e) {
+    EXPECT_EQ(e.Text(), "4,0");
+    EXPECT_EQ(std::string(e.what()), "'4,0' は有効な数値ではありません．");
+  }
+  EXPECT_THROW(TextToInt("1.5"), ConversionError);
+  EXPECT_EQ(TextToInt(" 12 "), 12);
+  EXPECT_EQ(BoxToDoubleOr(TEdit{.Text = "x"}, 7.0), 7.0);
+}
+
+TEST_F(FormTest, ABoxThatIsNotANumberEndsTheCommandWithAMessage) {
+  auto f = StartForm();
+  f->Edit4.Text = "abc";
+  bool reachedTheEnd = false;
+  EXPECT_FALSE(f->RunCommand([&] {
+    f->GB_takasa = BoxToDouble(f->Edit4) * 1000.0;
+    reachedTheEnd = true;
+  }));
+  EXPECT_FALSE(reachedTheEnd);
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_EQ(shell.messages[0].caption, "Vorn2023");
+  EXPECT_EQ(shell.messages[0].text, "'abc' は有効な数値ではありません．");
+
+  f->Edit4.Text = "4.5";
+  EXPECT_TRUE(f->RunCommand([&] { f->GB_takasa = BoxToDouble(f->Edit4) * 1000.0; }));
+  EXPECT_EQ(f->GB_takasa, 4500.0);
+  EXPECT_EQ(shell.messages.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vorn::testing
