@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "cad/host/drawing_host.h"
 #include "cad/host/scripted_interaction.h"
 #include "cad_fakes.h"
+#include "dxf/dxf_document.h"
 
 namespace vorn::cad::testing {
 
@@ -35,6 +37,25 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// The real DXF files, except for drawings a test places in memory under a path, and a save
+// that can be made to fail.
+class TestFiles final : public host::DrawingFiles {
+ public:
+  dxf::Drawing Read(const std::filesystem::path& path) override {
+    auto it = inMemory.find(path.string());
+    return it != inMemory.end() ? it->second : real.Read(path);
+  }
+  std::string Save(const dxf::Drawing& drawing, const std::filesystem::path& path) override {
+    if (failSave) throw DxfSaveError("disk full while saving " + path.string());
+    return real.Save(drawing, path);
+  }
+  std::map<std::string, dxf::Drawing> inMemory;
+  bool failSave = false;
+
+ private:
+  host::DxfDrawingFiles real;
+};
+
 class HostTest : public ::testing::Test {
  protected:
   HostTest() {
@@ -54,7 +75,7 @@ class HostTest : public ::testing::Test {
   }
 
   host::ScriptedInteraction user;
-  host::DxfDrawingFiles files;
+  TestFiles files;
   host::DrawingHost host{user, files};
   CadApplicationPtr app;
   CadDocumentPtr doc;
