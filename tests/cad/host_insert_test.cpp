@@ -3,7 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include "cad/diagram_insertion.h"
 #include "dxf/code_page.h"
@@ -195,6 +197,31 @@ TEST_F(HostTest, LinetypeCommandLoadsFromTheNamedFile) {
   EXPECT_NE(host::FindLineType(host.Document(), "HIDDEN"), nullptr);
   doc->SendCommand("-LINETYPE\rL\rNOSUCH\rMM.LIN\r\r");
   EXPECT_THAT(host.PromptLog(), ::testing::HasSubstr("\"NOSUCH\" is not in \"MM.LIN\""));
+}
+
+// An independent reader must accept what the host saves after an insertion.
+TEST_F(HostTest, ADrawingSavedAfterAnInsertionPassesAnIndependentAudit) {
+  const auto file = WriteDiagram(temp.path(), "VORN_1.dxf");
+  doc->SendCommand(InsertionCommandText(Insertion(InsertionForm::kExplodedRotated, "5", "5", "30"),
+                                        file.string()));
+  const auto saved = temp.path() / "after insert.dxf";
+  host.SaveAs(saved);
+  const std::string script =
+      "import sys, ezdxf\n"
+      "doc = ezdxf.readfile(sys.argv[1])\n"
+      "auditor = doc.audit()\n"
+      "msp = doc.modelspace()\n"
+      "kinds = sorted(e.dxftype() for e in msp)\n"
+      "text = [e for e in msp if e.dxftype() == 'TEXT'][0].dxf.text\n"
+      "print(len(auditor.errors), ','.join(kinds), text == 'A')\n";
+  std::ofstream(temp.path() / "check.py") << script;
+  const std::string command = std::string(VORN_PYTHON) + " \"" +
+                              (temp.path() / "check.py").string() + "\" \"" + saved.string() +
+                              "\" > \"" + (temp.path() / "out.txt").string() + "\" 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream in(temp.path() / "out.txt");
+  std::string output((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(output, "0 LINE,TEXT True\n");
 }
 
 }  // namespace

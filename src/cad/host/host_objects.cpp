@@ -292,12 +292,15 @@ class HostBlockObject final : public CadBlock {
     HostState& state = anchor_.State();
     if (name_.empty()) throw CadError("model space cannot be deleted");
     Block();
-    for (const auto& e : state.doc.modelSpace) {
-      const auto* insert = std::get_if<dxf::Insert>(&e.entity.data);
-      if (insert && UpperAscii(insert->blockName) == UpperAscii(name_)) {
-        throw CadError("block \"" + name_ + "\" is referenced and cannot be deleted");
-      }
-    }
+    auto referenced = [&](const std::vector<HostEntity>& entities) {
+      return std::any_of(entities.begin(), entities.end(), [&](const HostEntity& e) {
+        const auto* insert = std::get_if<dxf::Insert>(&e.entity.data);
+        return insert && UpperAscii(insert->blockName) == UpperAscii(name_);
+      });
+    };
+    bool used = referenced(state.doc.modelSpace);
+    for (const auto& block : state.doc.blocks) used = used || referenced(block.entities);
+    if (used) throw CadError("block \"" + name_ + "\" is referenced and cannot be deleted");
     state.BeginChange();
     auto& blocks = state.doc.blocks;
     blocks.erase(std::find_if(blocks.begin(), blocks.end(), [&](const HostBlock& b) {
@@ -549,7 +552,7 @@ class HostSelectionSetObject final : public CadSelectionSet {
   }
   int Count() override { return static_cast<int>(Live().size()); }
   CadEntityPtr Item(int index) override {
-    const auto ids = Live();
+    const auto& ids = Live();
     if (index < 0 || static_cast<size_t>(index) >= ids.size()) {
       throw CadError("selection index " + std::to_string(index) + " is out of range");
     }
@@ -604,14 +607,16 @@ class HostSelectionSetObject final : public CadSelectionSet {
     if (data_->deleted) throw CadError("selection set \"" + data_->name + "\" has been deleted");
     return *data_;
   }
-  // Erased entities drop out of the set.
-  std::vector<int64_t> Live() {
+  // Erased entities drop out of the set; checked once per change of the drawing, so walking
+  // a large set item by item stays linear.
+  const std::vector<int64_t>& Live() {
     HostState& state = anchor_.State();
-    std::vector<int64_t> ids;
-    for (int64_t id : Data().ids) {
-      if (FindEntity(state.doc, id, nullptr)) ids.push_back(id);
+    auto& data = Data();
+    if (data.checkedAt != state.changeCount) {
+      std::erase_if(data.ids, [&](int64_t id) { return !FindEntity(state.doc, id, nullptr); });
+      data.checkedAt = state.changeCount;
     }
-    return ids;
+    return data.ids;
   }
   void AddId(int64_t id) {
     auto& ids = Data().ids;
@@ -856,6 +861,7 @@ void HostState::PushUndoGroup() {
 }
 
 void HostState::BeginChange() {
+  ++changeCount;
   if (undoMarkDepth == 0) PushUndoGroup();
 }
 
@@ -867,6 +873,7 @@ bool HostState::Undo() {
   doc.variables = std::move(variables);
   undoGroups.pop_back();
   undoMarkDepth = 0;
+  ++changeCount;
   return true;
 }
 

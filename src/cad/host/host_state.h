@@ -20,6 +20,7 @@ struct HostSelectionSetData {
   std::string name;
   std::vector<int64_t> ids;
   bool deleted = false;
+  int64_t checkedAt = -1;  // the drawing's change count when `ids` were last pruned
 };
 
 struct HostState {
@@ -36,6 +37,7 @@ struct HostState {
   int busy = 0;
   std::set<int64_t> highlighted;
   int64_t foregroundWindow = 0;
+  int64_t changeCount = 0;  // grows with every change and undo
 
   void Log(const std::string& text) { promptLog += text; }
   // Call before changing the drawing: opens a one-change undo group outside marks.
