@@ -66,9 +66,9 @@ void TForm1::Button2Click() {
     // A CAD that fails while the entities are read leaves the previous building.
   }
   shell_.RestoreMainWindow();
-  for (TButton* b : {&Button3, &Button8, &Button9, &Button11, &Button4, &Button5, &Button6,
-                     &Button21, &Button22, &Button12, &Button16, &Button20, &Button18, &Button24,
-                     &SpeedButton8, &SpeedButton1}) {
+  for (TButton* b :
+       {&Button3, &Button8, &Button9, &Button11, &Button4, &Button5, &Button6, &Button21, &Button22,
+        &Button12, &Button16, &Button20, &Button18, &Button24, &SpeedButton8, &SpeedButton1}) {
     b->Enabled = true;
   }
   try {
@@ -91,8 +91,8 @@ void TForm1::N6Click() {
   GB_hyoukaidx = -1;
   GB_toujiidx = -1;
   SetKernelProgress(false);
-  for (TButton* b : {&Button3, &Button17, &Button8, &Button9, &Button11, &Button4, &Button5,
-                     &Button6}) {
+  for (TButton* b :
+       {&Button3, &Button17, &Button8, &Button9, &Button11, &Button4, &Button5, &Button6}) {
     b->Enabled = true;
   }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,19 @@ struct TListBox {
   std::vector<std::string> Items{};
   int ItemIndex = -1;
   bool Sorted = false;
+};
+
+// A picture the view shows as it is: 0xRRGGBB pixels, row by row from the top.
+struct TImage {
+  int Width = 0;
+  int Height = 0;
+  std::vector<uint32_t> Pixels{};
+};
+
+// A fixed text of a page (a unit, a label before a box).
+struct TStaticText {
+  int Page = 0;
+  std::string Caption{};
 };
 
 struct TProgressBar {

@@ -7,6 +7,7 @@
 #include "app/number_box.h"
 #include "app/result_grids.h"
 #include "app/settings_file.h"
+#include "geometry/sun_position.h"
 
 namespace vorn {
 
@@ -42,9 +43,28 @@ TForm1::TForm1(Shell& shell, DataFolders folders, CadEnvironment cad)
   BuildPageTenku1();
   BuildPageTenku2();
   BuildPageSettei();
+  BuildStaticTexts();
+}
+
+void TForm1::BuildStaticTexts() {
+  const std::vector<std::pair<int, std::vector<std::string>>> texts = {
+      {0, {"度", "分", "真北", "時刻", "～", "時", "間隔", "時間", "測定面の高さ", "ｍ"}},
+      {2, {"番号修正", "測定面の高さ", "ﾒｰﾄﾙ"}},
+      {3,
+       {"図面の尺度", "測定面高さ", "ﾒｰﾄﾙ", "測定点No.", "半径", "(図寸)", "目盛", "（度）", "文字",
+        "ﾊｯﾁ", "一括作図のXピッチ"}},
+      {4, {"番号修正", "高さ修正", "ﾒｰﾄﾙ"}},
+      {5,
+       {"時刻", "等時間", "壁面", "(枠)", "(等時)", "特定点", "天空図", "(目盛)", "(三斜)", "(ﾊｯﾁ)",
+        "(位置)", "文字高さ", "(実寸)"}},
+  };
+  for (const auto& [page, captions] : texts) {
+    for (const auto& caption : captions) StaticTexts.push_back(TStaticText{page, caption});
+  }
 }
 
 void TForm1::BuildPageJikoku() {
+  Image2 = TImage{150, 150, std::vector<uint32_t>(150 * 150, 0)};
   SpeedButton2 = On("", "表示中のイメージを描画");
   UpDown3 = TUpDown{"左右に回転", 0, 1000, 315};
   UpDown4 = TUpDown{"上下に回転", 0, 1000, 60};
@@ -125,6 +145,11 @@ void TForm1::BuildPageTenku2() {
 }
 
 void TForm1::BuildPageSettei() {
+  GroupBoxLayer.Caption = "画層";
+  GroupBoxCommon.Caption = "共通";
+  GroupBoxSmoothing.Caption = "等時間・壁面等時間";
+  GroupBoxEval.Caption = "等時間";
+  GroupBoxJikoku.Caption = "時刻日影図";
   CheckBox8 = TCheckBox{"ｽﾑｰｼﾞﾝｸﾞ係数", {}, false, true};
   Edit9.ReadOnly = true;
   UpDown5 = TUpDown{{}, 2, 20, 4};
@@ -218,19 +243,22 @@ void TForm1::ComboBox1Change() {
 }
 
 void TForm1::RadioGroup1Click() {
-  switch (RadioGroup1.ItemIndex) {
-    case 0:
-      workspace.sun.SunDeclination = -kSolsticeDeclination;
-      break;
-    case 1:
-      workspace.sun.SunDeclination = 0.0;
-      break;
-    case 2:
-      workspace.sun.SunDeclination = kSolsticeDeclination;
-      break;
-    default:
-      break;  // no season chosen: the last declination stays
-  }
+  // With no season chosen the last declination stays.
+  const int item = RadioGroup1.ItemIndex;
+  if (item >= 0 && item <= 2) workspace.sun.SunDeclination = SeasonDeclination(item);
+}
+
+void TForm1::ReadShadowParameters() {
+  GB_kita = BoxToDouble(Edit12);
+  GB_kisetu = RadioGroup1.ItemIndex;
+  GB_idodo = BoxToDouble(Edit3);
+  GB_idohun = BoxToDouble(Edit5);
+  GB_idobyou = BoxToDouble(Edit23);
+  GB_takasa = BoxToDouble(Edit4) * 1000.0;
+  GB_kaisi = BoxToDouble(Edit2);
+  GB_owari = BoxToDouble(Edit7);
+  SetSunState(workspace.sun, workspace.sun.SunDeclination,
+              LatitudeRadians(GB_idodo, GB_idohun, GB_idobyou), GB_kita);
 }
 
 void TForm1::MirrorAreaChoice(int itemIndex) {
@@ -247,6 +275,8 @@ void TForm1::RadioGroup2Click() { MirrorAreaChoice(RadioGroup2.ItemIndex); }
 void TForm1::RadioGroup4Click() { MirrorAreaChoice(RadioGroup4.ItemIndex); }
 
 void TForm1::UpDown5Click() { Edit9.Text = std::to_string(UpDown5.Position); }
+void TForm1::UpDown2Click() { Edit16.Text = std::to_string(UpDown2.Position); }
+void TForm1::UpDown6Click() { Edit14.Text = std::to_string(UpDown6.Position); }
 
 void TForm1::Edit6Change() { Button15.Enabled = false; }
 

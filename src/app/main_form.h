@@ -59,7 +59,11 @@ class TForm1 {
   TProgressBar ProgressBar1;
   TPageControl PageControl1;
 
+  // Fixed texts beside the boxes, by page, for the view to lay out.
+  std::vector<TStaticText> StaticTexts;
+
   // ---- Page " 時刻" ----
+  TImage Image2;  // the wireframe preview, in Panel1
   TButton SpeedButton2;
   TUpDown UpDown3;
   TUpDown UpDown4;
@@ -122,6 +126,7 @@ class TForm1 {
   TButton Button18, Button24, Button9;
 
   // ---- Page " 設定１" ----
+  TGroupBox GroupBoxLayer, GroupBoxCommon, GroupBoxSmoothing;
   TEdit Edit27, Edit28, Edit29, Edit30, Edit31, Edit32, Edit33, Edit34, Edit36, Edit35, Edit37;
   TEdit Edit38;  // text height
   TCheckBox CheckBox8;
@@ -129,6 +134,7 @@ class TForm1 {
   TUpDown UpDown5;
 
   // ---- Page "設定２" ----
+  TGroupBox GroupBoxEval, GroupBoxJikoku;
   TButton Button20, Button19;
   TCheckBox CheckBox2, CheckBox11;
   TGroupBox GroupBox15;
@@ -189,6 +195,10 @@ class TForm1 {
   // Runs a command body; a box that is not a number ends it with a message box.
   bool RunCommand(const std::function<void()>& body);
   void ShowMessage(std::string_view text);
+  // Fills the fields the shadow runs start from (GB_kita, GB_kisetu, GB_idodo, GB_idohun,
+  // GB_idobyou, GB_takasa in mm, GB_kaisi, GB_owari) and the sun values of the workspace.
+  // Throws ConversionError for a box that is not a number.
+  void ReadShadowParameters();
   // One polling step of a long run: progress, pending events, then whether to go on.
   bool RunStep(int progressPosition);
   // While set, the kernel steps move ProgressBar1 and let the view process pending events
@@ -206,7 +216,9 @@ class TForm1 {
   void RadioGroup1Click();
   void RadioGroup2Click();
   void RadioGroup4Click();
-  void UpDown5Click();
+  void UpDown5Click();  // Edit9 shows the position
+  void UpDown2Click();  // Edit16 shows the position
+  void UpDown6Click();  // Edit14 shows the position
   void Edit6Change();
   void Edit10Change();
   void Edit26Change();
@@ -278,6 +290,7 @@ class TForm1 {
   void BuildPageTenku1();
   void BuildPageTenku2();
   void BuildPageSettei();
+  void BuildStaticTexts();
   void Edit26Enter();
   void MirrorAreaChoice(int itemIndex);
   void SetCommandSet(bool enabled);

@@ -7,7 +7,8 @@
 //
 //   void TForm1::Button3Click() {
 //     RunCommand([&] {
-//       GB_takasa = BoxToDouble(Edit4) * 1000.0;  // "abc" ends the command with a message
+//       ReadShadowParameters();                   // GB_ fields and sun values from the boxes
+//       const double step = BoxToDouble(Edit11);  // "abc" ends the command with a message
 //       ...
 //     });
 //   }

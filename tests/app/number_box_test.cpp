@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "form_fixture.h"
+#include "geometry/point_ops.h"
 
 namespace vorn::testing {
 namespace {
@@ -56,6 +59,29 @@ TEST_F(FormTest, ABoxThatIsNotANumberEndsTheCommandWithAMessage) {
   EXPECT_TRUE(f->RunCommand([&] { f->GB_takasa = BoxToDouble(f->Edit4) * 1000.0; }));
   EXPECT_EQ(f->GB_takasa, 4500.0);
   EXPECT_EQ(shell.messages.size(), 1u);
+}
+
+TEST_F(FormTest, ShadowParametersComeFromTheBoxes) {
+  auto f = StartForm();  // defaults: 36°0'0", north 90.0, plane 4.0 m, 8.0 to 16.0 h, winter
+  f->ReadShadowParameters();
+  EXPECT_EQ(f->GB_kita, 90.0);
+  EXPECT_EQ(f->GB_kisetu, 0);
+  EXPECT_EQ(f->GB_idodo, 36.0);
+  EXPECT_EQ(f->GB_takasa, 4000.0);
+  EXPECT_EQ(f->GB_kaisi, 8.0);
+  EXPECT_EQ(f->GB_owari, 16.0);
+  const SunState& sun = f->workspace.sun;
+  EXPECT_DOUBLE_EQ(sun.SinLat, std::sin(36.0 * kPi / 180.0));
+  EXPECT_DOUBLE_EQ(sun.SinDecl, std::sin(-0.40927970959267024));
+  EXPECT_DOUBLE_EQ(sun.NorthAngle, 0.0);
+}
+
+TEST_F(FormTest, ShadowParametersRefuseABoxThatIsNotANumber) {
+  auto f = StartForm();
+  f->Edit7.Text = "16:00";
+  EXPECT_FALSE(f->RunCommand([&] { f->ReadShadowParameters(); }));
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_EQ(shell.messages[0].text, "'16:00' は有効な数値ではありません．");
 }
 
 }  // namespace

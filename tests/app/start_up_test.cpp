@@ -119,6 +119,19 @@ TEST_F(FormTest, TheApplicationClosesOnDestruction) {
   EXPECT_TRUE(std::filesystem::exists(settingsFile()));
 }
 
+TEST_F(FormTest, UpDownsShowTheirPositionInTheirBoxes) {
+  auto f = StartForm();
+  f->UpDown5.SetPosition(25);
+  f->UpDown5Click();
+  EXPECT_EQ(f->Edit9.Text, "20");
+  f->UpDown2.SetPosition(f->UpDown2.Position + 1);
+  f->UpDown2Click();
+  EXPECT_EQ(f->Edit16.Text, "2");
+  f->UpDown6.SetPosition(0);
+  f->UpDown6Click();
+  EXPECT_EQ(f->Edit14.Text, "1");
+}
+
 TEST_F(FormTest, MessagesCarryTheApplicationTitle) {
   auto f = StartForm();
   f->ShowMessage("建物データがありません．");
