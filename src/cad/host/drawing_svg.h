@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "cad/host/host_document.h"
 
@@ -52,5 +53,11 @@ RgbColour AciColour(int index);
 
 // "#rrggbb" for the picture's white background: 7 is black.
 std::string SvgColour(int aci);
+
+// The line type's pattern as stroke-dasharray lengths in drawing units (dash, gap, ...), at a
+// picture scale of `pixelsPerUnit`, with options.ltScale and options.minDashPx applied; empty
+// for a solid line.
+std::vector<double> SvgDashArray(const dxf::LineType& lineType, double pixelsPerUnit,
+                                 const SvgOptions& options);
 
 }  // namespace vorn::cad::host
