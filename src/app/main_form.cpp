@@ -192,7 +192,9 @@ void TForm1::FormCreate() {
   StayOnTop = true;
   RadioGroup1Click();
   RadioGroup2Click();
-  shell_.RegisterMessageFilter();
+  if (cad_.filterRegistry != nullptr) {
+    MessageFilter.RegisterFilter(*cad_.filterRegistry, cad_.filterHandle);
+  }
   shell_.PlaceTopMost();
 }
 
@@ -200,7 +202,7 @@ void TForm1::FormDestroy() {
   const auto path = SettingsWritePath();
   const std::string error = WriteSettings(*this, IniFile::Load(path)).Save(path);
   if (!error.empty()) ShowMessage(error);
-  shell_.RevokeMessageFilter();
+  if (cad_.filterRegistry != nullptr) MessageFilter.RevokeFilter(*cad_.filterRegistry);
 }
 
 cad::CadLink TForm1::MakeCadLink() {

@@ -16,6 +16,7 @@
 #include "cad/cad_interface.h"
 #include "cad/cad_operations.h"
 #include "cad/cad_services.h"
+#include "cad/message_filter.h"
 #include "geometry/progress.h"
 #include "geometry/records.h"
 #include "geometry/sun_position.h"
@@ -27,11 +28,15 @@ inline constexpr std::string_view kApplicationTitle = "Vorn2023";
 inline constexpr std::string_view kBuiltInCaption = "Vorn2023.07.28 Beta";
 
 // The CAD side of the form: the running-object lookup and the desktop services the CAD
-// operations need. Off Windows the drawing host supplies them.
+// operations need. Off Windows the drawing host supplies them. The COM backend also gives the
+// system's message-filter registry and the handle of its filter object; without them (the
+// drawing host) no filter is needed.
 struct CadEnvironment {
   cad::CadConnector& connector;
   cad::DesktopWindows& windows;
   cad::CadClock& clock;
+  cad::MessageFilterRegistry* filterRegistry = nullptr;
+  std::uintptr_t filterHandle = 0;
 };
 
 class TForm1 {
@@ -172,6 +177,8 @@ class TForm1 {
   bool RunningFlag = false;
 
   TTargetCADForm TargetCADForm;
+  // Retries calls that a busy CAD rejects; registered from start-up to shut-down.
+  cad::TMessageFilter MessageFilter;
 
   // ---- Life cycle ----
   // Start-up, in order: target default, city list, isochrone indices, first page, grid

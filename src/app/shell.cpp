@@ -65,8 +65,6 @@ bool RecordingShell::IsFolderWritable(const std::filesystem::path& folder) const
 }
 
 void RecordingShell::PlaceTopMost() { calls.emplace_back("PlaceTopMost"); }
-void RecordingShell::RegisterMessageFilter() { calls.emplace_back("RegisterMessageFilter"); }
-void RecordingShell::RevokeMessageFilter() { calls.emplace_back("RevokeMessageFilter"); }
 
 void RecordingShell::ShowTargetCadDialog(TTargetCADForm& dialog) {
   calls.emplace_back("ShowTargetCadDialog");

@@ -42,9 +42,6 @@ class Shell {
   virtual bool IsFolderWritable(const std::filesystem::path& folder) const = 0;
   // Brings the main window above all others without moving it.
   virtual void PlaceTopMost() = 0;
-  // The CAD link's retry filter for calls a busy CAD rejects (a no-op off Windows).
-  virtual void RegisterMessageFilter() = 0;
-  virtual void RevokeMessageFilter() = 0;
   // Shows the target-CAD dialog modally; returns when the dialog has closed (its
   // ModalResult tells how).
   virtual void ShowTargetCadDialog(TTargetCADForm& dialog) = 0;
@@ -88,8 +85,6 @@ class RecordingShell : public Shell {
   std::optional<std::string> Environment(std::string_view name) const override;
   bool IsFolderWritable(const std::filesystem::path& folder) const override;
   void PlaceTopMost() override;
-  void RegisterMessageFilter() override;
-  void RevokeMessageFilter() override;
   void ShowTargetCadDialog(TTargetCADForm& dialog) override;
 
   int CountCalls(std::string_view name) const;

@@ -9,6 +9,8 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/main_form.h"
 #include "app/shell.h"
@@ -50,17 +52,30 @@ inline std::string ReadFile(const std::filesystem::path& path) {
 
 // The CAD side of the tests: the built-in drawing host, not running until a drawing is
 // opened, with a clock whose sleeps cost nothing.
-class TestCad final : public cad::CadClock {
+class TestCad final : public cad::CadClock, public cad::MessageFilterRegistry {
  public:
-  TestCad() : host(user, files) {}
+  explicit TestCad(std::vector<std::string>& calls) : host(user, files), calls_(calls) {}
   void Sleep(int milliseconds) override { now += milliseconds; }
   int64_t NowMilliseconds() override { return now; }
-  CadEnvironment Environment() { return CadEnvironment{host, host.Windows(), *this}; }
+  // The system's filter slot: installing gives back what was there before.
+  std::uintptr_t Install(std::uintptr_t filter) override {
+    calls_.push_back("InstallFilter " + std::to_string(filter));
+    return std::exchange(installedFilter, filter);
+  }
+  CadEnvironment Environment() {
+    return CadEnvironment{host, host.Windows(), *this, this, kFilterHandle};
+  }
+
+  static constexpr std::uintptr_t kFilterHandle = 77;
 
   cad::host::ScriptedInteraction user;
   cad::host::DxfDrawingFiles files;
   cad::host::DrawingHost host;
   int64_t now = 0;
+  std::uintptr_t installedFilter = 5;  // a filter that was there before the program
+
+ private:
+  std::vector<std::string>& calls_;
 };
 
 class FormTest : public ::testing::Test {
@@ -83,7 +98,7 @@ class FormTest : public ::testing::Test {
 
   TempFolder temp;
   RecordingShell shell;
-  TestCad cad;
+  TestCad cad{shell.calls};
 };
 
 }  // namespace vorn::testing

@@ -142,7 +142,7 @@ class WindowPosition : public ::testing::TestWithParam<PositionCase> {};
 TEST_P(WindowPosition, FollowsTheScreenRule) {
   const PositionCase c = GetParam();
   RecordingShell shell;
-  TestCad cad;
+  TestCad cad(shell.calls);
   TForm1 f(shell, DataFolders("/nonexistent", "", nullptr), cad.Environment());
   f.Width = c.size;
   IniFile ini;

@@ -17,7 +17,9 @@ TEST_F(FormTest, StartUpShowsTheFirstPageAndTheWindowOnTop) {
   EXPECT_EQ(f->Label26.Caption, "");
   EXPECT_FALSE(f->RunningFlag);
   // The message filter comes before the top-most placement, which is the last step.
-  EXPECT_EQ(shell.calls, (std::vector<std::string>{"RegisterMessageFilter", "PlaceTopMost"}));
+  EXPECT_EQ(shell.calls, (std::vector<std::string>{"InstallFilter 77", "PlaceTopMost"}));
+  EXPECT_TRUE(f->MessageFilter.Registered());
+  EXPECT_EQ(cad.installedFilter, TestCad::kFilterHandle);
 }
 
 TEST_F(FormTest, ControlsStartWithTheirCaptionsAndStates) {
@@ -104,18 +106,20 @@ TEST_F(FormTest, ShutDownWritesTheSettingsThenRevokesTheFilter) {
     app.MainForm().Edit4.Text = "6.0";
     shell.calls.clear();
     app.Close();
-    EXPECT_EQ(shell.calls, (std::vector<std::string>{"RevokeMessageFilter"}));
+    // The filter the program found is back in place.
+    EXPECT_EQ(shell.calls, (std::vector<std::string>{"InstallFilter 5"}));
+    EXPECT_EQ(cad.installedFilter, 5u);
     app.Close();
-    EXPECT_EQ(shell.CountCalls("RevokeMessageFilter"), 1);
+    EXPECT_EQ(shell.CountCalls("InstallFilter 5"), 1);
   }
-  EXPECT_EQ(shell.CountCalls("RevokeMessageFilter"), 1);  // the destructor did not repeat it
+  EXPECT_EQ(shell.CountCalls("InstallFilter 5"), 1);  // the destructor did not repeat it
   EXPECT_NE(ReadFile(settingsFile()).find("takasa=6.0"), std::string::npos);
 }
 
 TEST_F(FormTest, TheApplicationClosesOnDestruction) {
   std::filesystem::create_directories(exeFolder());
   { VornApplication app(shell, cad.Environment()); }
-  EXPECT_EQ(shell.CountCalls("RevokeMessageFilter"), 1);
+  EXPECT_EQ(shell.CountCalls("InstallFilter 5"), 1);
   EXPECT_TRUE(std::filesystem::exists(settingsFile()));
 }
 
