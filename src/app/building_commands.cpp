@@ -114,14 +114,7 @@ void TForm1::DrawVornLine(bool /*animate*/) {
   // button state left behind.
   HourlyDiagramParameters params;
   const bool readable = RunCommand([&] {
-    GB_kita = BoxToDouble(Edit12);
-    GB_idodo = BoxToDouble(Edit3);
-    GB_idohun = BoxToDouble(Edit5);
-    GB_idobyou = BoxToDouble(Edit23);
-    GB_takasa = BoxToDouble(Edit4) * 1000.0;
-    GB_kisetu = RadioGroup1.ItemIndex;
-    GB_kaisi = BoxToDouble(Edit2);
-    GB_owari = BoxToDouble(Edit7);
+    ReadShadowParameters();
     params.stepHours = BoxToDouble(Edit11);
   });
   if (!readable) return;
@@ -136,9 +129,6 @@ void TForm1::DrawVornLine(bool /*animate*/) {
     ShowMessage(*problem);
     return;
   }
-  SetSunState(workspace.sun, workspace.sun.SunDeclination,
-              LatitudeRadians(GB_idodo, GB_idohun, GB_idobyou), GB_kita);
-
   const cad::CadLink link = MakeCadLink();
   try {
     const cad::CadApplicationPtr application = cad_.connector.GetActiveObject(TargetProgID);
@@ -156,13 +146,15 @@ void TForm1::DrawVornLine(bool /*animate*/) {
     FormRunMonitor monitor(*this);
     AppendHourlyOutlines(workspace, params, monitor, dxf);
     ProgressBar1.Position = ProgressBar1.Max;
-    document->EndUndoMark();
-    document->Regen(0);
+    // The insertion (and on "PCAD" targets the removal of the block definition it leaves)
+    // happens inside the undo mark, so that one undo takes the whole diagram away.
     if (RunningFlag) {
       AddFrameClosing(dxf);
       cad::SaveAndInsertDiagram(*application, *document, dxf, folders_.OutputFolder(),
                                 cad::InsertionRequest{}, link);
     }
+    document->EndUndoMark();
+    document->Regen(0);
     ProgressBar1.Position = 0;
   } catch (const cad::CadIdleTimeout&) {
     // The user has been told that the CAD stays busy.
