@@ -75,6 +75,16 @@ std::string PointText(const TAcadPoint& p) {
          "     Z = " + FormatFixed(p.z, 4);
 }
 
+// The file's name without folder and extension; both separators count, whatever the platform,
+// because the block name must match the serial the system computed.
+std::string FileStem(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.erase(dot);
+  return name;
+}
+
 // Ends a command early with a line on the prompt log.
 struct CommandEnded {
   std::string message;
@@ -186,7 +196,7 @@ class Interpreter {
     }
     state_.BeginChange();
     MergeDefinitions(state_, file);
-    const std::string blockName = path.stem().string();
+    const std::string blockName = FileStem(name);
     HostBlock* block = FindBlock(state_.doc, blockName);
     if (!block) {
       state_.doc.blocks.push_back(HostBlock{blockName, {}, 0, {}});
