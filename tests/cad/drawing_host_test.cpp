@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "dxf/code_page.h"
+#include "dxf/dxf_document.h"
 #include "dxf/dxf_reader.h"
 #include "host_fixture.h"
 
@@ -298,6 +300,24 @@ TEST_F(HostDrawingTest, ChangesOutsideMarksUndoOneAtATime) {
   EXPECT_EQ(a->EndPoint(), (TAcadPoint{1, 0, 0}));
   EXPECT_TRUE(host.Undo());
   EXPECT_FALSE(host.Undo());
+}
+
+TEST_F(HostDrawingTest, ATypedInsertionIsOneUndoGroupEvenOutsideMarks) {
+  DxfDocument dxf;
+  AddFrameOpening(dxf);
+  AddDxfLine(dxf, "NEWLAYER", {0, 0, 0}, {1, 0, 0});
+  AddFrameClosing(dxf);
+  const auto file = temp.path() / "VORN_1.dxf";
+  dxf.SaveToFile(file, kCadEncoding);
+  doc->ModelSpace()->AddLine({5, 5, 0}, {6, 6, 0});
+  const auto before = host::DrawingFromHostDocument(host.Document());
+  doc->SendCommand("-INSERT\r\"*" + file.string() + "\"\r0,0 1 0\r");
+  ASSERT_EQ(doc->ModelSpace()->Count(), 2);
+  EXPECT_TRUE(host.Undo());  // block definition, layer and line together
+  EXPECT_EQ(host::DrawingFromHostDocument(host.Document()), before);
+  doc->SendCommand("BLIPMODE 1 ID 1,2 ");  // changes no entity: no undo group
+  EXPECT_TRUE(host.Undo());
+  EXPECT_EQ(doc->ModelSpace()->Count(), 0);
 }
 
 TEST_F(HostDrawingTest, ExplodeAndDeleteOfPolylinesAndHighlight) {

@@ -139,6 +139,18 @@ TEST_F(HostTest, BlockByUserBecomesOneReferenceAtThePickedPoint) {
   EXPECT_EQ(model->Count(), 3);  // Explode keeps the reference itself
 }
 
+// The wall elevation kept as a block: point, one scale and the rotation answer in turn.
+TEST_F(HostTest, ABlockReferenceWithATypedPointScaleAndRotation) {
+  const auto file = WriteDiagram(temp.path(), "VORN_3.dxf");
+  doc->SendCommand("-INSERT\r\"" + file.string() + "\"\r100,200\r1.0\r30\r");
+  ASSERT_EQ(doc->ModelSpace()->Count(), 1) << host.PromptLog();
+  const auto& insert = std::get<dxf::Insert>(host.Document().modelSpace[0].entity.data);
+  EXPECT_EQ(insert.blockName, "VORN_3");
+  EXPECT_EQ(insert.position, (TAcadPoint{100, 200, 0}));
+  EXPECT_EQ(insert.scale, (TAcadPoint{1, 1, 1}));
+  EXPECT_DOUBLE_EQ(insert.rotation, 30.0);
+}
+
 TEST_F(HostTest, ScaleAndRotationOptionsBeforeATypedPoint) {
   const auto file = WriteDiagram(temp.path(), "VORN_2.dxf");
   doc->SendCommand("-INSERT\r\"" + file.string() + "\"\rs\r2\rr\r45\r10,10\r");

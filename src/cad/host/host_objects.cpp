@@ -761,14 +761,25 @@ class HostDocumentObject final : public CadDocument {
   }
   void SendCommand(const std::string& text) override {
     auto state = anchor_.Shared();
-    ++state->busy;
-    try {
-      RunCommandText(*state, text);
-    } catch (...) {
-      --state->busy;
-      throw;
-    }
-    --state->busy;
+    // Busy while it runs, and one undo group for whatever the command changes.
+    struct Running {
+      HostState& s;
+      bool outer;
+      explicit Running(HostState& st) : s(st), outer(!st.inCommand) {
+        ++s.busy;
+        if (outer) {
+          s.inCommand = true;
+          s.commandGroupOpen = false;
+        }
+      }
+      ~Running() {
+        --s.busy;
+        if (outer) s.inCommand = false;
+      }
+      Running(const Running&) = delete;
+      Running& operator=(const Running&) = delete;
+    } running(*state);
+    RunCommandText(*state, text);
   }
   void SetVariable(const std::string& name, const CadValue& value) override {
     HostState& state = anchor_.State();
@@ -862,7 +873,13 @@ void HostState::PushUndoGroup() {
 
 void HostState::BeginChange() {
   ++changeCount;
-  if (undoMarkDepth == 0) PushUndoGroup();
+  if (undoMarkDepth > 0) return;
+  if (inCommand) {
+    if (!commandGroupOpen) PushUndoGroup();
+    commandGroupOpen = true;
+    return;
+  }
+  PushUndoGroup();
 }
 
 bool HostState::Undo() {

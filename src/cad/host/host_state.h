@@ -38,6 +38,9 @@ struct HostState {
   std::set<int64_t> highlighted;
   int64_t foregroundWindow = 0;
   int64_t changeCount = 0;  // grows with every change and undo
+  // While a typed command runs outside undo marks, its changes share one undo group.
+  bool inCommand = false;
+  bool commandGroupOpen = false;
 
   void Log(const std::string& text) { promptLog += text; }
   // Call before changing the drawing: opens a one-change undo group outside marks.
