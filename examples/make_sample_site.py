@@ -39,8 +39,9 @@ TOWER_HEIGHT = 40000
 WALL = ((76000, 18000), (76000, 34000))
 WALL_HEIGHT = 3000
 
-# Round stair tower against the west wing, 20 m high.
-STAIR_CENTRE = (22000, 30000)
+# Round stair tower reaching into the west wing, 20 m high: a closed polyline of two half-circle
+# arcs (bulge 1), since only polylines and lines carry their thickness into the building.
+STAIR_CENTRE = (23000, 30000)
 STAIR_RADIUS = 3000
 STAIR_HEIGHT = 20000
 
@@ -71,8 +72,10 @@ def add_buildings(msp):
                        dxfattribs={**attribs, "elevation": 0, "thickness": TOWER_HEIGHT})
     msp.add_line(*((x, y, 0) for x, y in WALL),
                  dxfattribs={**attribs, "thickness": WALL_HEIGHT})
-    msp.add_circle((*STAIR_CENTRE, 0), STAIR_RADIUS,
-                   dxfattribs={**attribs, "thickness": STAIR_HEIGHT})
+    cx, cy = STAIR_CENTRE
+    msp.add_lwpolyline([(cx - STAIR_RADIUS, cy, 0, 0, 1.0), (cx + STAIR_RADIUS, cy, 0, 0, 1.0)],
+                       format="xyseb", close=True,
+                       dxfattribs={**attribs, "elevation": 0, "thickness": STAIR_HEIGHT})
 
 
 def add_marked_points(msp, points, layer, prefix):

@@ -1,0 +1,207 @@
+#include "cli/batch_options.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
+
+#include "app/number_box.h"
+
+namespace vorn::cli {
+
+namespace {
+
+bool IsNumber(const std::string& text) { return ParseDouble(text).has_value(); }
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (std::size_t pos; (pos = text.find(separator, start)) != std::string::npos; start = pos + 1) {
+    parts.push_back(text.substr(start, pos - start));
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+// "Section.Key=Value".
+std::optional<SettingOverride> ParseSet(const std::string& text) {
+  const std::size_t dot = text.find('.');
+  const std::size_t equals = text.find('=');
+  if (dot == std::string::npos || equals == std::string::npos || dot == 0 || equals < dot + 2) {
+    return std::nullopt;
+  }
+  return SettingOverride{text.substr(0, dot), text.substr(dot + 1, equals - dot - 1),
+                         text.substr(equals + 1)};
+}
+
+// "D", "D:M" or "D:M:S".
+std::optional<std::vector<SettingOverride>> ParseLatitude(const std::string& text) {
+  const std::vector<std::string> parts = Split(text, ':');
+  if (parts.size() > 3) return std::nullopt;
+  std::vector<SettingOverride> keys;
+  const char* names[] = {"ido1", "ido2", "ido3"};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::string value = i < parts.size() ? parts[i] : "0";
+    if (!IsNumber(value)) return std::nullopt;
+    keys.push_back({"Common", names[i], value});
+  }
+  return keys;
+}
+
+std::optional<std::vector<SettingOverride>> ParseSeason(const std::string& text) {
+  static const std::map<std::string, std::string> kSeasons = {
+      {"winter", "0"}, {"equinox", "1"}, {"summer", "2"}};
+  const auto it = kSeasons.find(text);
+  if (it == kSeasons.end()) return std::nullopt;
+  return std::vector<SettingOverride>{{"Common", "kisetsu", it->second}};
+}
+
+// "FROM-TO" or "FROM-TO/STEP".
+std::optional<std::vector<SettingOverride>> ParseHours(const std::string& text) {
+  const std::vector<std::string> byStep = Split(text, '/');
+  if (byStep.size() > 2) return std::nullopt;
+  const std::vector<std::string> range = Split(byStep[0], '-');
+  if (range.size() != 2 || !IsNumber(range[0]) || !IsNumber(range[1])) return std::nullopt;
+  std::vector<SettingOverride> keys = {{"Jikoku", "kaishi", range[0]},
+                                       {"Jikoku", "owari", range[1]}};
+  if (byStep.size() == 2) {
+    if (!IsNumber(byStep[1])) return std::nullopt;
+    keys.push_back({"Jikoku", "kankaku", byStep[1]});
+  }
+  return keys;
+}
+
+std::optional<std::vector<SettingOverride>> OneNumber(const std::string& text, const char* section,
+                                                      const char* key) {
+  if (!IsNumber(text)) return std::nullopt;
+  return std::vector<SettingOverride>{{section, key, text}};
+}
+
+using Shortcut = std::function<std::optional<std::vector<SettingOverride>>(const std::string&)>;
+
+const std::map<std::string, std::pair<Shortcut, const char*>>& Shortcuts() {
+  static const std::map<std::string, std::pair<Shortcut, const char*>> kShortcuts = {
+      {"--lat", {ParseLatitude, "D[:M[:S]] with numbers"}},
+      {"--north", {[](const std::string& t) { return OneNumber(t, "Common", "makita"); },
+                   "degrees counter-clockwise from +x"}},
+      {"--season", {ParseSeason, "winter, equinox or summer"}},
+      {"--plane", {[](const std::string& t) { return OneNumber(t, "Common", "takasa"); },
+                   "metres"}},
+      {"--hours", {ParseHours, "FROM-TO or FROM-TO/STEP in decimal hours"}},
+  };
+  return kShortcuts;
+}
+
+bool TakesValue(const std::string& option) {
+  static const std::vector<std::string> kWithValue = {
+      "-o", "--settings", "--set", "--building-layer", "--building-handle", "--work-dir",
+      "--svg", "--dump-settings"};
+  return Shortcuts().count(option) > 0 ||
+         std::find(kWithValue.begin(), kWithValue.end(), option) != kWithValue.end();
+}
+
+// Applies one option with its value; an error text when the value is not acceptable.
+std::string ApplyOption(BatchOptions& o, const std::string& option, const std::string& value) {
+  if (option == "-o") {
+    o.output = value;
+  } else if (option == "--settings") {
+    o.settingsFile = value;
+  } else if (option == "--set") {
+    const auto setting = ParseSet(value);
+    if (!setting) return "--set expects Section.Key=Value, not \"" + value + "\"";
+    o.overrides.push_back(*setting);
+  } else if (option == "--building-layer") {
+    o.buildingLayers.push_back(value);
+  } else if (option == "--building-handle") {
+    o.buildingHandles.push_back(value);
+  } else if (option == "--work-dir") {
+    o.workDir = value;
+  } else if (option == "--svg") {
+    o.svg = value;
+  } else if (option == "--dump-settings") {
+    o.dumpSettings = value;
+  } else {
+    const auto& [parse, expected] = Shortcuts().at(option);
+    const auto keys = parse(value);
+    if (!keys) return option + " expects " + expected + ", not \"" + value + "\"";
+    o.overrides.insert(o.overrides.end(), keys->begin(), keys->end());
+  }
+  return {};
+}
+
+}  // namespace
+
+const std::vector<std::string>& KnownCommands() {
+  static const std::vector<std::string> kCommands = {"hourly"};
+  return kCommands;
+}
+
+std::string DefaultOutputPath(const std::string& drawing) {
+  const std::filesystem::path path(drawing);
+  std::filesystem::path out = path.parent_path() / (path.stem().string() + "-vorn");
+  out += path.has_extension() ? path.extension() : std::filesystem::path(".dxf");
+  return out.string();
+}
+
+ParseResult ParseBatchArguments(const std::vector<std::string>& args) {
+  BatchOptions o;
+  std::vector<std::string> positional;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "-h" || arg == "--help") {
+      o.help = true;
+    } else if (arg == "-v" || arg == "--verbose") {
+      o.verbose = true;
+    } else if (TakesValue(arg)) {
+      if (i + 1 >= args.size()) return {std::nullopt, arg + " needs a value"};
+      const std::string error = ApplyOption(o, arg, args[++i]);
+      if (!error.empty()) return {std::nullopt, error};
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return {std::nullopt, "unknown option " + arg};
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (o.help) return {o, {}};
+  if (positional.empty()) return {std::nullopt, "no drawing given"};
+  o.drawing = positional.front();
+  for (std::size_t i = 1; i < positional.size(); ++i) {
+    const auto& known = KnownCommands();
+    if (std::find(known.begin(), known.end(), positional[i]) == known.end()) {
+      return {std::nullopt, "unknown command \"" + positional[i] + "\""};
+    }
+    o.commands.push_back(positional[i]);
+  }
+  if (!o.buildingLayers.empty() && !o.buildingHandles.empty()) {
+    return {std::nullopt, "--building-layer and --building-handle cannot be combined"};
+  }
+  if (o.output.empty()) o.output = DefaultOutputPath(o.drawing);
+  return {o, {}};
+}
+
+std::string UsageText() {
+  return "usage: vorn-batch [options] DRAWING.dxf COMMAND...\n"
+         "Runs the commands in order on the drawing and saves the result.\n"
+         "commands:\n"
+         "  hourly                  hourly shadow diagram of the picked building\n"
+         "  (none)                  open the drawing and save it again\n"
+         "options:\n"
+         "  -o FILE.dxf             the resulting drawing (default: DRAWING-vorn.dxf)\n"
+         "  --settings FILE.ini     read parameters from a settings file\n"
+         "  --set Section.Key=Value override one settings key (repeatable)\n"
+         "  --lat D:M:S             latitude (Common.ido1..ido3)\n"
+         "  --north DEG             true north, counter-clockwise from +x (Common.makita)\n"
+         "  --season winter|equinox|summer   (Common.kisetsu)\n"
+         "  --plane METRES          measurement plane height (Common.takasa)\n"
+         "  --hours FROM-TO/STEP    hourly times (Jikoku.kaishi, owari, kankaku)\n"
+         "  --building-layer NAME   the building is every entity on the layer (repeatable)\n"
+         "  --building-handle H     the building is the entity with this handle (repeatable)\n"
+         "                          (default: every model-space entity)\n"
+         "  --work-dir DIR          folder for the VORN_ files (default: beside the output)\n"
+         "  --svg FILE.svg          also render the resulting drawing as SVG\n"
+         "  --dump-settings FILE.ini write the effective settings\n"
+         "  -v                      echo the CAD prompts on standard output\n"
+         "exit status: 0 success, 1 a command failed, 2 bad arguments or unreadable drawing\n";
+}
+
+}  // namespace vorn::cli

@@ -1,0 +1,49 @@
+// The command line of vorn-batch:
+//   vorn-batch [options] DRAWING.dxf COMMAND...
+// Options may stand anywhere. Settings travel as keys of the settings file: defaults, then
+// --settings FILE, then the overrides (--set and the shortcuts) in the order given.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vorn::cli {
+
+struct SettingOverride {
+  std::string section;
+  std::string key;
+  std::string value;
+};
+
+struct BatchOptions {
+  std::string drawing;
+  std::vector<std::string> commands;
+  std::string output;  // empty: the drawing's name with "-vorn" before the extension
+  std::string settingsFile;
+  std::vector<SettingOverride> overrides;
+  std::vector<std::string> buildingLayers;
+  std::vector<std::string> buildingHandles;
+  std::string workDir;  // empty: a folder beside the output
+  std::string svg;
+  std::string dumpSettings;
+  bool verbose = false;
+  bool help = false;
+};
+
+// The commands the tool knows, in the order the help lists them.
+const std::vector<std::string>& KnownCommands();
+
+struct ParseResult {
+  std::optional<BatchOptions> options;
+  std::string error;  // one line when options is empty
+};
+
+ParseResult ParseBatchArguments(const std::vector<std::string>& args);
+
+std::string UsageText();
+
+// The output drawing's default path: "site.dxf" gives "site-vorn.dxf" in the same folder.
+std::string DefaultOutputPath(const std::string& drawing);
+
+}  // namespace vorn::cli

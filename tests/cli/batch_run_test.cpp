@@ -1,0 +1,123 @@
+// vorn-batch end to end on the sample site and on bad input.
+#include "cli/batch_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/ini_file.h"
+
+namespace vorn::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+class BatchRun : public ::testing::Test {
+ protected:
+  BatchRun() {
+    std::random_device rd;
+    dir = fs::temp_directory_path() / ("vorn-batch-" + std::to_string(rd()) + std::to_string(rd()));
+    fs::create_directories(dir);
+  }
+  ~BatchRun() override { fs::remove_all(dir); }
+
+  int Run(std::vector<std::string> args) {
+    out.str({});
+    err.str({});
+    return BatchMain(args, out, err);
+  }
+
+  static std::string Sample() { return std::string(VORN_SOURCE_DIR) + "/examples/sample_site.dxf"; }
+  std::string At(const std::string& name) const { return (dir / name).string(); }
+
+  static std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  fs::path dir;
+  std::ostringstream out, err;
+};
+
+TEST_F(BatchRun, HourlyDiagramOfTheSampleCoversTheShadowUnion) {
+  const std::string result = At("hourly.dxf");
+  ASSERT_EQ(Run({Sample(), "hourly", "--building-layer", "建物", "--lat", "35:41:00",
+                 "--season", "winter", "--north", "90", "--plane", "4", "--hours", "8-16/0.5",
+                 "-o", result, "--svg", At("hourly.svg"), "--work-dir", At("work")}),
+            kExitSuccess)
+      << err.str();
+  EXPECT_NE(out.str().find("drawing: " + result), std::string::npos);
+  EXPECT_TRUE(fs::exists(At("hourly.svg")));
+  EXPECT_TRUE(fs::exists(dir / "work" / "VORN_1.dxf"));
+
+  const std::string report = At("check.txt");
+  const std::string command = std::string(VORN_PYTHON) + " " + VORN_SOURCE_DIR +
+                              "/tests/cli/check_hourly.py " + result + " " + Sample() +
+                              " 建物 35.683333333333333 -0.40927970959267024 90 4000 > " + report +
+                              " 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0) << Slurp(report);
+  EXPECT_EQ(Slurp(report), "ok\n");
+}
+
+TEST_F(BatchRun, WithoutCommandsTheDrawingMakesARoundTrip) {
+  const std::string copy = At("site.dxf");
+  fs::copy_file(Sample(), copy);
+  ASSERT_EQ(Run({copy}), kExitSuccess) << err.str();
+  EXPECT_TRUE(fs::exists(At("site-vorn.dxf")));
+  EXPECT_EQ(Slurp(copy), Slurp(Sample())) << "the input is never overwritten";
+}
+
+TEST_F(BatchRun, EffectiveSettingsAreDefaultsThenFileThenOverrides) {
+  const std::string ini = At("in.ini");
+  std::ofstream(ini) << "[Common]\r\nido1=33\r\nmakita=80.0\r\n";
+  ASSERT_EQ(Run({Sample(), "--settings", ini, "--north", "75", "--dump-settings", At("out.ini"),
+                 "-o", At("o.dxf")}),
+            kExitSuccess)
+      << err.str();
+  const IniFile dumped = IniFile::Load(At("out.ini"));
+  EXPECT_EQ(dumped.ReadString("Common", "ido1", ""), "33");
+  EXPECT_EQ(dumped.ReadString("Common", "makita", ""), "75");
+  EXPECT_EQ(dumped.ReadString("Common", "takasa", ""), "4.0");
+  EXPECT_EQ(dumped.ReadString("Layer", "Htouji", ""), "VORN_HTOJI");
+}
+
+TEST_F(BatchRun, BadInputGivesItsReasonAndExitCodeAndNoDrawing) {
+  std::ofstream(At("broken.dxf")) << "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nnot a number\n";
+  struct Case {
+    std::vector<std::string> args;
+    int exit;
+    std::string reason;
+  };
+  const std::string o = At("never.dxf");
+  const Case cases[] = {
+      {{At("missing.dxf"), "hourly", "-o", o}, kExitBadInput, "cannot read the drawing"},
+      {{At("broken.dxf"), "hourly", "-o", o}, kExitBadInput, "cannot read the drawing"},
+      {{Sample(), "hourly", "--set", "Common.ido1=abc", "-o", o}, kExitCommandFailed, "abc"},
+      {{Sample(), "hourly", "--building-layer", "空", "-o", o}, kExitCommandFailed,
+       "no entities to pick"},
+      {{std::string(VORN_SOURCE_DIR) + "/tests/acquisition/fixtures/pick_cases.dxf", "hourly",
+        "--building-layer", "texts_blocks", "-o", o},
+       kExitCommandFailed, "holds no lines"},
+      {{Sample(), "hourly", "--hours", "7-16", "-o", o}, kExitCommandFailed, "8.0から16.0"},
+      {{Sample(), "hourly", "--settings", At("none.ini"), "-o", o}, kExitBadInput,
+       "cannot read the settings file"},
+      {{Sample(), "sky"}, kExitBadInput, "unknown command"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Run(c.args), c.exit) << c.args[0] << " " << err.str();
+    EXPECT_NE(err.str().find(c.reason), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(o)) << c.reason;
+    fs::remove(o);
+  }
+}
+
+}  // namespace
+}  // namespace vorn::cli
