@@ -30,8 +30,7 @@ TEdit Text(std::string text) { return TEdit{std::move(text), {}, true, false}; }
 }  // namespace
 
 TForm1::TForm1(Shell& shell, DataFolders folders, CadEnvironment cad)
-    : TargetCADForm(shell, std::string(kApplicationTitle), folders.ReadPath(kTargetListFileName),
-                    folders.WritePath(kTargetListFileName)),
+    : TargetCADForm(shell, std::string(kApplicationTitle), folders),
       shell_(shell),
       folders_(std::move(folders)),
       cad_(cad) {

@@ -97,18 +97,14 @@ TargetEntry SplitTargetLine(std::string_view line) {
   return {std::string(line.substr(0, tab)), std::string(line.substr(tab + 1))};
 }
 
-TTargetCADForm::TTargetCADForm(Shell& shell, std::string title, std::filesystem::path readPath,
-                               std::filesystem::path writePath)
-    : shell_(shell),
-      title_(std::move(title)),
-      readPath_(std::move(readPath)),
-      writePath_(std::move(writePath)) {
+TTargetCADForm::TTargetCADForm(Shell& shell, std::string title, DataFolders folders)
+    : shell_(shell), title_(std::move(title)), folders_(std::move(folders)) {
   ListBox1.Sorted = true;
 }
 
 void TTargetCADForm::FormShow(std::string_view TargetProgID) {
   ModalResult = Result::None;
-  auto lines = ReadTargetList(readPath_);
+  auto lines = ReadTargetList(folders_.ReadPath(kTargetListFileName));
   if (!lines) return;  // without a file the list keeps what it showed last
   std::stable_sort(lines->begin(), lines->end(), ListLess);
   ListBox1.Items = std::move(*lines);
@@ -174,7 +170,8 @@ void TTargetCADForm::Button1Click() { ModalResult = Result::Ok; }
 void TTargetCADForm::Button2Click() { ModalResult = Result::Cancel; }
 
 void TTargetCADForm::Save() {
-  const std::string error = WriteTargetList(writePath_, ListBox1.Items);
+  const std::string error =
+      WriteTargetList(folders_.WritePath(kTargetListFileName), ListBox1.Items);
   if (!error.empty()) shell_.ShowMessage(title_, error);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/controls.h"
+#include "app/data_folders.h"
 
 namespace vorn {
 
@@ -46,9 +47,9 @@ class TTargetCADForm {
  public:
   enum class Result { None, Ok, Cancel };
 
-  // readPath: the list file shown; writePath: where edits are saved (usually the same file).
-  TTargetCADForm(Shell& shell, std::string title, std::filesystem::path readPath,
-                 std::filesystem::path writePath);
+  // The list file is looked up in `folders` at each use, so that edits saved into the
+  // per-user folder are what the next showing reads.
+  TTargetCADForm(Shell& shell, std::string title, DataFolders folders);
 
   std::string Caption = "ターゲット CAD";
   int ClientWidth = 315;
@@ -82,8 +83,7 @@ class TTargetCADForm {
 
   Shell& shell_;
   std::string title_;
-  std::filesystem::path readPath_;
-  std::filesystem::path writePath_;
+  DataFolders folders_;
 };
 
 }  // namespace vorn

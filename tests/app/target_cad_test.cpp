@@ -195,6 +195,22 @@ TEST_F(TargetDialog, WithoutAFileTheListKeepsItsItems) {
   EXPECT_EQ(dialog->ListBox1.Items, (std::vector<std::string>{"kept\tK.App"}));
 }
 
+TEST_F(TargetList, EditsOfAnInstalledProgramAreShownAgainFromTheUserFolder) {
+  shell.readOnlyFolders = {exeFolder()};
+  WriteList("Shipped\tS.App\n");
+  auto f = StartForm();
+  TTargetCADForm& d = f->TargetCADForm;
+  d.FormShow(f->TargetProgID);
+  d.Edit1.Text = "Mine";
+  d.Edit2.Text = "M.App";
+  d.SpeedButton1Click();
+  EXPECT_EQ(ReadFile(listFile()), "Shipped\tS.App\n");  // the shipped file is untouched
+  d.FormShow(f->TargetProgID);
+  EXPECT_EQ(d.ListBox1.Items, (std::vector<std::string>{"Mine\tM.App", "Shipped\tS.App"}));
+  EXPECT_TRUE(std::filesystem::exists(temp.path() / "home" / ".config" / "vorn2023" /
+                                      "TargetCAD_APIVersion.txt"));
+}
+
 TEST_F(TargetDialog, AFailedSaveIsReported) {
   dialog->FormShow(f->TargetProgID);
   std::filesystem::remove(listFile());
