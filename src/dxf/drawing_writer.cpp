@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <numbers>
 #include <random>
 #include <set>
@@ -87,7 +88,8 @@ bool Encodable(std::string_view utf8, const std::string& encoding) {
 // A line end inside a value would break the pairing of the file's lines.
 std::string WithoutLineBreaks(std::string_view text) {
   std::string out(text);
-  std::replace_if(out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  std::replace_if(
+      out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   return out;
 }
 
@@ -206,10 +208,10 @@ double Length(const TAcadPoint& p) { return std::sqrt(p.x * p.x + p.y * p.y + p.
 // the minor axis is extrusion × major scaled by the ratio.
 EllipsePoints SampleEllipse(const Ellipse& ellipse, const TAcadPoint& extrusion) {
   const double normalLength = Length(extrusion);
-  const TAcadPoint n = normalLength > 0 ? TAcadPoint{extrusion.x / normalLength,
-                                                     extrusion.y / normalLength,
-                                                     extrusion.z / normalLength}
-                                        : TAcadPoint{0, 0, 1};
+  const TAcadPoint n = normalLength > 0
+                           ? TAcadPoint{extrusion.x / normalLength, extrusion.y / normalLength,
+                                        extrusion.z / normalLength}
+                           : TAcadPoint{0, 0, 1};
   const TAcadPoint cross = Cross(n, ellipse.majorAxis);
   const TAcadPoint minor{cross.x * ellipse.ratio, cross.y * ellipse.ratio, cross.z * ellipse.ratio};
   double span = ellipse.endParam - ellipse.startParam;
@@ -288,7 +290,14 @@ class R12Writer {
     out_ += value;
     out_ += "\r\n";
   }
-  void Name(int code, std::string_view utf8) { Group(code, EscapeForEncoding(utf8, encoding_)); }
+  // Names repeat on almost every entity; each distinct one is checked against the code page once.
+  void Name(int code, const std::string& utf8) {
+    auto known = escaped_.find(utf8);
+    if (known == escaped_.end()) {
+      known = escaped_.emplace(utf8, EscapeForEncoding(utf8, encoding_)).first;
+    }
+    Group(code, known->second);
+  }
   void Number(int code, double value) {
     if (!std::isfinite(value)) {
       throw DxfSaveError("group " + std::to_string(code) + " of " + current_ +
@@ -606,6 +615,7 @@ class R12Writer {
   R12WriteNotes notes_;
   std::string out_;
   std::string current_;  // what is being written, for error messages
+  std::map<std::string, std::string> escaped_;
   std::set<std::string> usedLayers_, usedLineTypes_, usedStyles_;
 };
 

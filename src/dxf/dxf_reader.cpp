@@ -94,24 +94,30 @@ bool IsAscii(std::string_view text) {
 }
 
 // Turns stored text into UTF-8: the header's code page up to R2004 (AC1018), UTF-8 from R2007.
+// Names repeat on almost every entity, so each distinct text is converted once per file.
 class TextDecoder {
  public:
   TextDecoder() = default;
   explicit TextDecoder(std::string encoding) : encoding_(std::move(encoding)) {}
 
-  std::string Decode(const DxfTag& tag, std::string_view value) const {
+  std::string Decode(const DxfTag& tag, std::string_view value) {
     if (IsAscii(value)) return DecodeUnicodeEscapes(value);
+    const auto known = converted_.find(value);
+    if (known != converted_.end()) return known->second;
     try {
-      return DecodeUnicodeEscapes(EncodingToUtf8(value, encoding_));
+      std::string text = DecodeUnicodeEscapes(EncodingToUtf8(value, encoding_));
+      converted_.emplace(std::string(value), text);
+      return text;
     } catch (const CodePageError&) {
-      throw DxfReadError("line " + std::to_string(tag.valueLine()) + ": the text is not valid " +
-                             encoding_,
-                         tag.valueLine());
+      throw DxfReadError(
+          "line " + std::to_string(tag.valueLine()) + ": the text is not valid " + encoding_,
+          tag.valueLine());
     }
   }
 
  private:
   std::string encoding_{kCadEncoding};
+  std::map<std::string, std::string, std::less<>> converted_;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -137,7 +143,7 @@ template <class T>
 using FieldTable = std::span<const GroupField<T>>;
 
 // Group 1 is free text and keeps its blanks; names and handles lose blanks at the ends.
-std::string TextOf(const DxfTag& tag, const TextDecoder& decoder) {
+std::string TextOf(const DxfTag& tag, TextDecoder& decoder) {
   return decoder.Decode(tag, tag.code == 1 ? std::string_view(tag.value) : TrimmedValue(tag));
 }
 
@@ -152,12 +158,11 @@ double& Coordinate(TAcadPoint& point, int index) {
 #pragma GCC diagnostic ignored "-Warray-bounds"
 #endif
 template <class T>
-void Assign(T& object, const FieldTarget<T>& target, const DxfTag& tag,
-            const TextDecoder& decoder) {
+void Assign(T& object, const FieldTarget<T>& target, const DxfTag& tag, TextDecoder& decoder) {
   struct Visitor {
     T& object;
     const DxfTag& tag;
-    const TextDecoder& decoder;
+    TextDecoder& decoder;
     void operator()(double T::*member) const { object.*member = TagDouble(tag); }
     void operator()(int T::*member) const { object.*member = TagInt(tag); }
     void operator()(bool T::*member) const { object.*member = TagInt(tag) != 0; }
@@ -177,7 +182,7 @@ void Assign(T& object, const FieldTarget<T>& target, const DxfTag& tag,
 #endif
 
 template <class T>
-bool ApplyField(T& object, FieldTable<T> table, const DxfTag& tag, const TextDecoder& decoder) {
+bool ApplyField(T& object, FieldTable<T> table, const DxfTag& tag, TextDecoder& decoder) {
   for (const auto& field : table) {
     if (field.code == tag.code) {
       Assign(object, field.target, tag, decoder);
@@ -209,33 +214,31 @@ constexpr std::array<GroupField<T>, sizeof...(Rest)> Fields(Rest... fields) {
   return {GroupField<T>{fields}...};
 }
 
-constexpr auto kCommonFields = JoinFields(
-    Fields<EntityCommon>(GroupField<EntityCommon>{5, &EntityCommon::handle},
-                         GroupField<EntityCommon>{8, &EntityCommon::layer},
-                         GroupField<EntityCommon>{6, &EntityCommon::lineType},
-                         GroupField<EntityCommon>{62, &EntityCommon::colour},
-                         GroupField<EntityCommon>{39, &EntityCommon::thickness},
-                         GroupField<EntityCommon>{67, &EntityCommon::paperSpace}),
-    PointFields<EntityCommon>(210, &EntityCommon::extrusion));
+constexpr auto kCommonFields =
+    JoinFields(Fields<EntityCommon>(GroupField<EntityCommon>{5, &EntityCommon::handle},
+                                    GroupField<EntityCommon>{8, &EntityCommon::layer},
+                                    GroupField<EntityCommon>{6, &EntityCommon::lineType},
+                                    GroupField<EntityCommon>{62, &EntityCommon::colour},
+                                    GroupField<EntityCommon>{39, &EntityCommon::thickness},
+                                    GroupField<EntityCommon>{67, &EntityCommon::paperSpace}),
+               PointFields<EntityCommon>(210, &EntityCommon::extrusion));
 
 constexpr auto kLineFields =
     JoinFields(PointFields<Line>(10, &Line::start), PointFields<Line>(11, &Line::end));
 
-constexpr auto kCircleFields = JoinFields(
-    PointFields<Circle>(10, &Circle::centre),
-    Fields<Circle>(GroupField<Circle>{40, &Circle::radius}));
+constexpr auto kCircleFields = JoinFields(PointFields<Circle>(10, &Circle::centre),
+                                          Fields<Circle>(GroupField<Circle>{40, &Circle::radius}));
 
-constexpr auto kArcFields = JoinFields(PointFields<Arc>(10, &Arc::centre),
-                                       Fields<Arc>(GroupField<Arc>{40, &Arc::radius},
-                                                   GroupField<Arc>{50, &Arc::startAngle},
-                                                   GroupField<Arc>{51, &Arc::endAngle}));
+constexpr auto kArcFields =
+    JoinFields(PointFields<Arc>(10, &Arc::centre),
+               Fields<Arc>(GroupField<Arc>{40, &Arc::radius}, GroupField<Arc>{50, &Arc::startAngle},
+                           GroupField<Arc>{51, &Arc::endAngle}));
 
-constexpr auto kEllipseFields =
-    JoinFields(PointFields<Ellipse>(10, &Ellipse::centre),
-               PointFields<Ellipse>(11, &Ellipse::majorAxis),
-               Fields<Ellipse>(GroupField<Ellipse>{40, &Ellipse::ratio},
-                               GroupField<Ellipse>{41, &Ellipse::startParam},
-                               GroupField<Ellipse>{42, &Ellipse::endParam}));
+constexpr auto kEllipseFields = JoinFields(
+    PointFields<Ellipse>(10, &Ellipse::centre), PointFields<Ellipse>(11, &Ellipse::majorAxis),
+    Fields<Ellipse>(GroupField<Ellipse>{40, &Ellipse::ratio},
+                    GroupField<Ellipse>{41, &Ellipse::startParam},
+                    GroupField<Ellipse>{42, &Ellipse::endParam}));
 
 constexpr auto kTextFields = JoinFields(
     PointFields<Text>(10, &Text::position), PointFields<Text>(11, &Text::alignment),
@@ -244,13 +247,13 @@ constexpr auto kTextFields = JoinFields(
                  GroupField<Text>{72, &Text::horizontal}, GroupField<Text>{73, &Text::vertical},
                  GroupField<Text>{7, &Text::style}));
 
-constexpr auto kInsertFields = JoinFields(
-    PointFields<Insert>(10, &Insert::position),
-    Fields<Insert>(GroupField<Insert>{2, &Insert::blockName},
-                   GroupField<Insert>{41, Axis<Insert>{&Insert::scale, 0}},
-                   GroupField<Insert>{42, Axis<Insert>{&Insert::scale, 1}},
-                   GroupField<Insert>{43, Axis<Insert>{&Insert::scale, 2}},
-                   GroupField<Insert>{50, &Insert::rotation}));
+constexpr auto kInsertFields =
+    JoinFields(PointFields<Insert>(10, &Insert::position),
+               Fields<Insert>(GroupField<Insert>{2, &Insert::blockName},
+                              GroupField<Insert>{41, Axis<Insert>{&Insert::scale, 0}},
+                              GroupField<Insert>{42, Axis<Insert>{&Insert::scale, 1}},
+                              GroupField<Insert>{43, Axis<Insert>{&Insert::scale, 2}},
+                              GroupField<Insert>{50, &Insert::rotation}));
 
 constexpr auto kPointFields = PointFields<Point>(10, &Point::position);
 
@@ -266,9 +269,9 @@ constexpr auto kVertexFields =
 constexpr auto kLwPolylineFields =
     Fields<LwPolyline>(GroupField<LwPolyline>{38, &LwPolyline::elevation});
 
-constexpr auto kLayerFields = Fields<Layer>(
-    GroupField<Layer>{2, &Layer::name}, GroupField<Layer>{62, &Layer::colour},
-    GroupField<Layer>{6, &Layer::lineType}, GroupField<Layer>{70, &Layer::flags});
+constexpr auto kLayerFields =
+    Fields<Layer>(GroupField<Layer>{2, &Layer::name}, GroupField<Layer>{62, &Layer::colour},
+                  GroupField<Layer>{6, &Layer::lineType}, GroupField<Layer>{70, &Layer::flags});
 
 constexpr auto kLineTypeFields = Fields<LineType>(
     GroupField<LineType>{2, &LineType::name}, GroupField<LineType>{3, &LineType::description},
@@ -303,13 +306,13 @@ void ForEachOwnGroup(Record record, Visit visit) {
 }
 
 template <class T>
-T ParseFields(Record record, FieldTable<T> table, const TextDecoder& decoder, T object = {}) {
+T ParseFields(Record record, FieldTable<T> table, TextDecoder& decoder, T object = {}) {
   ForEachOwnGroup(record, [&](const DxfTag& tag) { ApplyField(object, table, tag, decoder); });
   return object;
 }
 
 template <class T>
-Entity ParseEntity(Record record, FieldTable<T> table, const TextDecoder& decoder) {
+Entity ParseEntity(Record record, FieldTable<T> table, TextDecoder& decoder) {
   Entity entity;
   T data;
   ForEachOwnGroup(record, [&](const DxfTag& tag) {
@@ -327,7 +330,7 @@ Entity ParseEntity(Record record, FieldTable<T> table, const TextDecoder& decode
 
 // The vertices of an LWPOLYLINE are repeated groups: each 10 opens a vertex, the 20 and 42
 // after it belong to that vertex.
-Entity ParseLwPolyline(Record record, const TextDecoder& decoder) {
+Entity ParseLwPolyline(Record record, TextDecoder& decoder) {
   Entity entity;
   LwPolyline polyline;
   ForEachOwnGroup(record, [&](const DxfTag& tag) {
@@ -410,7 +413,7 @@ std::optional<std::string> MeshKind(int flags) {
   return std::nullopt;
 }
 
-void ReadPolyline(TagCursor& cursor, Record header, const TextDecoder& decoder, EntitySink sink) {
+void ReadPolyline(TagCursor& cursor, Record header, TextDecoder& decoder, EntitySink sink) {
   Entity entity = ParseEntity<Polyline>(header, kPolylineFields, decoder);
   auto& polyline = std::get<Polyline>(entity.data);
   while (cursor.AtRecord("VERTEX")) {
@@ -426,7 +429,7 @@ void ReadPolyline(TagCursor& cursor, Record header, const TextDecoder& decoder, 
   sink.entities.push_back(std::move(entity));
 }
 
-void ReadEntity(TagCursor& cursor, const TextDecoder& decoder, EntitySink sink) {
+void ReadEntity(TagCursor& cursor, TextDecoder& decoder, EntitySink sink) {
   const Record record = cursor.TakeRecord();
   const std::string_view type = RecordType(record);
   auto add = [&](Entity entity) { sink.entities.push_back(std::move(entity)); };
@@ -456,10 +459,10 @@ void ReadEntity(TagCursor& cursor, const TextDecoder& decoder, EntitySink sink) 
 
 // Entities up to the group 0 `end` (left for the caller), in a section or a block.
 void ReadEntities(TagCursor& cursor, std::string_view end, const std::string& where,
-                  const TextDecoder& decoder, EntitySink sink) {
+                  TextDecoder& decoder, EntitySink sink) {
   while (true) {
-    if (cursor.AtEnd()) cursor.FailAtEnd("the file ends inside " + where + " (no " +
-                                         std::string(end) + ")");
+    if (cursor.AtEnd())
+      cursor.FailAtEnd("the file ends inside " + where + " (no " + std::string(end) + ")");
     const DxfTag& tag = cursor.Peek();
     if (tag.code != 0) Fail(tag, "an entity (group 0) was expected in " + where);
     const std::string_view type = TrimmedValue(tag);
@@ -509,8 +512,8 @@ TextDecoder DecoderFor(const Drawing& drawing, const DxfTag* codePageTag) {
     return TextDecoder(EncodingForDwgCodePage(drawing.codePage));
   } catch (const CodePageError&) {
     const int line = codePageTag ? codePageTag->valueLine() : 1;
-    throw DxfReadError("line " + std::to_string(line) + ": unknown code page " +
-                           drawing.codePage + " in $DWGCODEPAGE",
+    throw DxfReadError("line " + std::to_string(line) + ": unknown code page " + drawing.codePage +
+                           " in $DWGCODEPAGE",
                        line);
   }
 }
@@ -542,7 +545,7 @@ TextDecoder ReadHeader(TagCursor& cursor, Drawing& drawing) {
   return decoder;
 }
 
-LineType ParseLineType(Record record, const TextDecoder& decoder) {
+LineType ParseLineType(Record record, TextDecoder& decoder) {
   LineType lineType;
   ForEachOwnGroup(record, [&](const DxfTag& tag) {
     if (tag.code == 49) {
@@ -554,11 +557,11 @@ LineType ParseLineType(Record record, const TextDecoder& decoder) {
   return lineType;
 }
 
-void ReadTableEntries(TagCursor& cursor, std::string_view table, const TextDecoder& decoder,
+void ReadTableEntries(TagCursor& cursor, std::string_view table, TextDecoder& decoder,
                       Drawing& drawing) {
   while (true) {
-    if (cursor.AtEnd()) cursor.FailAtEnd("the file ends inside the " + std::string(table) +
-                                         " table (no ENDTAB)");
+    if (cursor.AtEnd())
+      cursor.FailAtEnd("the file ends inside the " + std::string(table) + " table (no ENDTAB)");
     const DxfTag& tag = cursor.Peek();
     const std::string_view type = TrimmedValue(tag);
     if (tag.code == 0 && type == "ENDTAB") {
@@ -579,7 +582,7 @@ void ReadTableEntries(TagCursor& cursor, std::string_view table, const TextDecod
   }
 }
 
-void ReadTables(TagCursor& cursor, const TextDecoder& decoder, Drawing& drawing) {
+void ReadTables(TagCursor& cursor, TextDecoder& decoder, Drawing& drawing) {
   while (true) {
     if (cursor.AtEnd()) cursor.FailAtEnd("the file ends inside the TABLES section (no ENDSEC)");
     const DxfTag& tag = cursor.Peek();
@@ -595,7 +598,7 @@ void ReadTables(TagCursor& cursor, const TextDecoder& decoder, Drawing& drawing)
   }
 }
 
-void ReadBlocks(TagCursor& cursor, const TextDecoder& decoder, Drawing& drawing) {
+void ReadBlocks(TagCursor& cursor, TextDecoder& decoder, Drawing& drawing) {
   while (true) {
     if (cursor.AtEnd()) cursor.FailAtEnd("the file ends inside the BLOCKS section (no ENDSEC)");
     const DxfTag& tag = cursor.Peek();

@@ -16,20 +16,29 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-// The file's lines without their LF or CRLF ends; a final line end opens no further line.
-std::vector<std::string_view> SplitLines(std::string_view bytes) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string_view::npos) end = bytes.size();
-    std::string_view line = bytes.substr(start, end - start);
+// Walks the file's lines without their LF or CRLF ends; a final line end opens no further line.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view bytes) : bytes_(bytes) {}
+
+  bool AtEnd() const { return pos_ >= bytes_.size(); }
+  int LineNumber() const { return lineNumber_; }  // of the line Next() returned last
+
+  std::string_view Next() {
+    size_t end = bytes_.find('\n', pos_);
+    if (end == std::string_view::npos) end = bytes_.size();
+    std::string_view line = bytes_.substr(pos_, end - pos_);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    start = end + 1;
+    pos_ = end + 1;
+    ++lineNumber_;
+    return line;
   }
-  return lines;
-}
+
+ private:
+  std::string_view bytes_;
+  size_t pos_ = 0;
+  int lineNumber_ = 0;
+};
 
 // Group codes are written as plain decimal integers, possibly negative for the few
 // internal codes; anything else means the file is not DXF text or has lost its pairing.
@@ -38,8 +47,9 @@ int ParseGroupCode(std::string_view line, int lineNumber) {
   int code = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), code);
   if (text.empty() || ec != std::errc() || end != text.data() + text.size()) {
-    throw DxfReadError("line " + std::to_string(lineNumber) +
-                           ": a group code (an integer) was expected", lineNumber);
+    throw DxfReadError(
+        "line " + std::to_string(lineNumber) + ": a group code (an integer) was expected",
+        lineNumber);
   }
   return code;
 }
@@ -61,21 +71,24 @@ std::vector<DxfTag> ReadDxfTags(std::string_view bytes) {
   if (bytes.substr(0, kBinaryDxfSentinel.size()) == kBinaryDxfSentinel) {
     throw DxfReadError("binary DXF files are not supported; save the drawing as ASCII DXF", 1);
   }
-  const std::vector<std::string_view> lines = SplitLines(bytes);
-  if (lines.size() > static_cast<size_t>(std::numeric_limits<int>::max() - 2)) {
-    throw DxfReadError("the file has too many lines to be read", 0);
+  if (bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
+    throw DxfReadError("the file is too large to be read", 0);
   }
+  LineReader lines(bytes);
   std::vector<DxfTag> tags;
-  tags.reserve(lines.size() / 2);
-  for (size_t i = 0; i < lines.size(); i += 2) {
-    const int lineNumber = static_cast<int>(i) + 1;
-    const int code = ParseGroupCode(lines[i], lineNumber);
-    if (i + 1 >= lines.size()) {
+  while (!lines.AtEnd()) {
+    const std::string_view codeLine = lines.Next();
+    const int lineNumber = lines.LineNumber();
+    const int code = ParseGroupCode(codeLine, lineNumber);
+    if (lines.AtEnd()) {
       throw DxfReadError("line " + std::to_string(lineNumber) + ": group code " +
                              std::to_string(code) + " has no value line; the file is cut short",
                          lineNumber);
     }
-    tags.push_back(DxfTag{code, std::string(lines[i + 1]), lineNumber});
+    const std::string_view value = lines.Next();
+    tags.push_back(DxfTag{code, std::string(value), lineNumber});
+    // Whatever follows the end marker is not part of the drawing.
+    if (code == 0 && Trim(value) == "EOF") break;
   }
   return tags;
 }
@@ -90,8 +103,7 @@ double TagDouble(const DxfTag& tag) {
   if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
       !std::isfinite(value)) {
     throw DxfReadError("line " + std::to_string(tag.valueLine()) + ": group " +
-                           std::to_string(tag.code) + " needs a number, found " +
-                           Quoted(tag.value),
+                           std::to_string(tag.code) + " needs a number, found " + Quoted(tag.value),
                        tag.valueLine());
   }
   return value;
@@ -109,8 +121,7 @@ int TagInt(const DxfTag& tag) {
     return static_cast<int>(real);
   }
   throw DxfReadError("line " + std::to_string(tag.valueLine()) + ": group " +
-                         std::to_string(tag.code) + " needs an integer, found " +
-                         Quoted(tag.value),
+                         std::to_string(tag.code) + " needs an integer, found " + Quoted(tag.value),
                      tag.valueLine());
 }
 

@@ -24,8 +24,8 @@ struct DxfTag {
 inline constexpr std::string_view kBinaryDxfSentinel = "AutoCAD Binary DXF";
 
 // Splits the file into tags. Accepts LF and CRLF line ends, blanks around group codes and a
-// missing line end after the last line. Throws DxfReadError for a binary DXF file, a group
-// code that is not an integer, or a code without its value line.
+// missing line end after the last line; stops after "0 / EOF". Throws DxfReadError for a binary DXF
+// file, a group code that is not an integer, or a code without its value line.
 std::vector<DxfTag> ReadDxfTags(std::string_view bytes);
 
 // The value with blanks and tabs removed at both ends, as names and numbers are compared.
