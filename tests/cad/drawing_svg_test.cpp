@@ -258,7 +258,10 @@ TEST(RenderSvgTest, ViewBoxIsTheExtentWithItsMargin) {
   EXPECT_THAT(svg, HasSubstr("viewBox=\"0 -8000 12000 7000\""));
   EXPECT_THAT(svg, HasSubstr("width=\"1600\" height=\"933\""));
   EXPECT_THAT(svg, HasSubstr("<g transform=\"scale(1,-1)\""));
-  EXPECT_THAT(svg, HasSubstr("vector-effect=\"non-scaling-stroke\""));
+  // 1 px at 12000 units over 1600 px, and kept at 1 px on zooming where renderers can.
+  EXPECT_THAT(svg, HasSubstr("stroke-width=\"7.5\""));
+  EXPECT_THAT(svg, HasSubstr("vector-effect: non-scaling-stroke; stroke-width: 1px"));
+  EXPECT_THAT(svg, HasSubstr("class=\"solid\""));
 }
 
 TEST(RenderSvgTest, EmptyDrawingIsStillAPicture) {
@@ -427,7 +430,7 @@ TEST(RenderSvgTest, Hidden2LineGetsAVisibleDashArray) {
   EXPECT_NEAR(dash / unitsPerPixel, 4.0 * 2, 0.01);  // the gap is the shortest at 4 px
   EXPECT_NEAR(gap / unitsPerPixel, 4.0, 0.01);
   EXPECT_EQ(dashes[1], dashes[0]);
-  EXPECT_EQ(Captures(svg, "(vector-effect)").size(), 1u);  // only the solid line
+  EXPECT_EQ(Captures(svg, "(class=\"solid\")").size(), 1u);  // only the continuous line
 }
 
 TEST(RenderSvgTest, TextIsEscapedAndPlaced) {

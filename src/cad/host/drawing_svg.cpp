@@ -648,7 +648,7 @@ class SvgWriter {
   SvgWriter(const SvgOptions& options, const Box& view)
       : options_(options),
         view_(view),
-        widthPx_(std::clamp(options.widthPx, 1, 1'000'000)),
+        widthPx_(options.widthPx > 0 ? std::min(options.widthPx, 1'000'000) : SvgOptions{}.widthPx),
         pixelsPerUnit_(widthPx_ / (view.maxX - view.minX)),
         number_(1.0 / pixelsPerUnit_) {}
 
@@ -695,10 +695,19 @@ class SvgWriter {
     out_ += "<rect" + Attr("x", number_(view_.minX)) + Attr("y", number_(-view_.maxY)) +
             Attr("width", number_(w)) + Attr("height", number_(h)) + Attr("fill", "#ffffff") +
             "/>\n";
+    // Line widths are given in drawing units worth StrokePx at the picture's own size, which
+    // every renderer draws alike. Renderers that know non-scaling strokes keep solid lines at
+    // that pixel width when zoomed; it is offered only through this feature query, because a
+    // renderer that ignores the effect would draw a pixel width as drawing units, invisibly thin.
+    out_ +=
+        "<style>@supports (vector-effect: non-scaling-stroke) { .solid { vector-effect: "
+        "non-scaling-stroke; stroke-width: " +
+        FormatGeneral(StrokePx()) + "px } }</style>\n";
     out_ +=
         "<g transform=\"scale(1,-1)\" fill=\"none\" stroke-linecap=\"round\""
         " stroke-linejoin=\"round\"" +
-        Attr("stroke-width", FormatGeneral(StrokePx())) + " font-family=\"sans-serif\">\n";
+        Attr("stroke-width", number_(StrokePx() / pixelsPerUnit_)) +
+        " font-family=\"sans-serif\">\n";
   }
 
   void Emit(const Stroke& s) {
@@ -711,17 +720,16 @@ class SvgWriter {
     out_ += "<path" + Attr("d", d) + Attr("stroke", SvgColour(s.aci)) + DashAttributes(s) + "/>\n";
   }
 
-  // Solid lines keep their pixel width at any zoom. Dashed lines do not use that effect: how
-  // it applies to dash lengths is left open by SVG and renderers disagree, so their dashes,
-  // gaps and width are all given in drawing units, which every renderer scales alike.
+  // Dashed lines stay out of the non-scaling class: how that effect applies to dash lengths
+  // is left open by SVG and renderers disagree, so their dashes and gaps are in drawing units,
+  // which every renderer scales alike.
   std::string DashAttributes(const Stroke& s) {
     const std::vector<double> dashes =
         s.lineType ? SvgDashArray(*s.lineType, pixelsPerUnit_, options_) : std::vector<double>{};
-    if (dashes.empty()) return Attr("vector-effect", "non-scaling-stroke");
+    if (dashes.empty()) return Attr("class", "solid");
     std::string list;
     for (const double v : dashes) list += (list.empty() ? "" : ",") + number_(v);
-    return Attr("stroke-dasharray", list) +
-           Attr("stroke-width", number_(StrokePx() / pixelsPerUnit_));
+    return Attr("stroke-dasharray", list);
   }
 
   void Emit(const Label& l) {
@@ -751,8 +759,8 @@ class SvgWriter {
                           number_(m.at.x + r) + " " + number_(m.at.y) + " M" + number_(m.at.x) +
                           " " + number_(m.at.y - r) + " L" + number_(m.at.x) + " " +
                           number_(m.at.y + r);
-    out_ += "<path" + Attr("d", d) + Attr("stroke", SvgColour(m.aci)) +
-            Attr("vector-effect", "non-scaling-stroke") + "/>\n";
+    out_ +=
+        "<path" + Attr("d", d) + Attr("stroke", SvgColour(m.aci)) + Attr("class", "solid") + "/>\n";
   }
 
   const SvgOptions& options_;
