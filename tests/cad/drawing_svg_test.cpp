@@ -334,10 +334,25 @@ TEST(RenderSvgTest, DownwardExtrusionMirrorsX) {
   dxf::Entity mirrored = MakeEntity(lw);
   mirrored.common.extrusion = {0, 0, -1};
   Add(document, mirrored);
-  const auto paths = PathData(Render(document));
+  dxf::Entity text = MakeEntity(TextAt(10, 20, "R"));
+  text.common.extrusion = {0, 0, -1};
+  Add(document, text);
+  const std::string svg = Render(document);
+  const auto paths = PathData(svg);
   ASSERT_EQ(paths.size(), 2u);
   for (const auto& p : PathPoints(paths[0])) EXPECT_NEAR(p.x, -10, 1.001);
   EXPECT_EQ(paths[1], "M-20 5 L-30 5");
+  EXPECT_THAT(svg, HasSubstr("matrix(-1 0 0 -1 -10 20)"));  // seen from below: mirrored
+}
+
+TEST(RenderSvgTest, PaperSpaceEntitiesAreNotDrawn) {
+  HostDocument document = NewHostDocument();
+  dxf::Entity onPaper = LineFrom(0, 0, 1, 1);
+  onPaper.common.paperSpace = true;
+  Add(document, onPaper);
+  document.paperSpace.push_back(LineFrom(0, 0, 2, 2));
+  Add(document, LineFrom(0, 0, 3, 3));
+  EXPECT_EQ(PathData(Render(document)), std::vector<std::string>{"M0 0 L3 3"});
 }
 
 TEST(RenderSvgTest, InsertPlacesTheBlockWithScaleAndRotation) {
