@@ -259,6 +259,30 @@ std::optional<std::string_view> PercentCode(char code) {
   }
 }
 
+// One ASCII character as XML character data or attribute text.
+void AppendEscaped(std::string& out, char ch) {
+  switch (ch) {
+    case '&':
+      out += "&amp;";
+      return;
+    case '<':
+      out += "&lt;";
+      return;
+    case '>':
+      out += "&gt;";
+      return;
+    case '"':
+      out += "&quot;";
+      return;
+    case '\'':
+      out += "&apos;";
+      return;
+    default:
+      // XML 1.0 allows no control characters but tab and line ends; a text line has none.
+      out += (static_cast<unsigned char>(ch) < 0x20 && ch != '\t') ? ' ' : ch;
+  }
+}
+
 // Text fit for XML character data: markup characters escaped, control characters and broken
 // UTF-8 (which XML forbids and a parser would reject the whole file for) replaced.
 std::string XmlText(std::string_view text, bool percentCodes) {
@@ -280,29 +304,7 @@ std::string XmlText(std::string_view text, bool percentCodes) {
       continue;
     }
     if (length == 1) {
-      switch (ch) {
-        case '&':
-          out += "&amp;";
-          break;
-        case '<':
-          out += "&lt;";
-          break;
-        case '>':
-          out += "&gt;";
-          break;
-        case '"':
-          out += "&quot;";
-          break;
-        case '\'':
-          out += "&apos;";
-          break;
-        default:
-          if (static_cast<unsigned char>(ch) < 0x20 && ch != '\t') {
-            out += ' ';
-          } else {
-            out += ch;
-          }
-      }
+      AppendEscaped(out, ch);
     } else {
       out.append(text.substr(i, length));
     }
