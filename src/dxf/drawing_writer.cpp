@@ -146,7 +146,10 @@ bool IsFurtherLayoutBlock(std::string_view name) {
 std::optional<unsigned long long> ParseHandle(std::string_view handle) {
   unsigned long long value = 0;
   const auto [end, ec] = std::from_chars(handle.data(), handle.data() + handle.size(), value, 16);
-  if (handle.empty() || ec != std::errc() || end != handle.data() + handle.size() || value == 0) {
+  // Handles near the top of the range would leave no room to number the rest after them.
+  constexpr unsigned long long kLargestKept = 1ULL << 48;
+  if (handle.empty() || ec != std::errc() || end != handle.data() + handle.size() || value == 0 ||
+      value > kLargestKept) {
     return std::nullopt;
   }
   return value;
@@ -180,7 +183,7 @@ class HandleAllocator {
     return Fresh();
   }
   std::string Fresh() {
-    used_.insert(next_);
+    while (!used_.insert(next_).second) ++next_;
     return HexHandle(next_++);
   }
   std::string Seed() const { return HexHandle(next_); }
@@ -214,10 +217,14 @@ EllipsePoints SampleEllipse(const Ellipse& ellipse, const TAcadPoint& extrusion)
                            : TAcadPoint{0, 0, 1};
   const TAcadPoint cross = Cross(n, ellipse.majorAxis);
   const TAcadPoint minor{cross.x * ellipse.ratio, cross.y * ellipse.ratio, cross.z * ellipse.ratio};
-  double span = ellipse.endParam - ellipse.startParam;
-  while (span <= 0) span += 2 * std::numbers::pi;
+  constexpr double kTurn = 2 * std::numbers::pi;
+  double span = std::fmod(ellipse.endParam - ellipse.startParam, kTurn);
+  if (!std::isfinite(span)) throw DxfSaveError("an ellipse has parameters that are not numbers");
+  if (span < 0) span += kTurn;
+  // Equal parameters, or a whole number of turns between them, mean the whole ellipse.
+  if (span < 1e-9 || span > kTurn - 1e-9) span = kTurn;
   EllipsePoints result;
-  result.closed = std::abs(span - 2 * std::numbers::pi) < 1e-9;
+  result.closed = span == kTurn;
   const int chords = std::max(4, static_cast<int>(std::ceil(span / kEllipseStep - 1e-9)));
   const int count = result.closed ? chords : chords + 1;
   for (int k = 0; k < count; ++k) {

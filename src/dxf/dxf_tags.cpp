@@ -74,6 +74,9 @@ std::vector<DxfTag> ReadDxfTags(std::string_view bytes) {
   if (bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
     throw DxfReadError("the file is too large to be read", 0);
   }
+  // Some editors put a byte order mark before the first group code of a UTF-8 file.
+  constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+  if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
   LineReader lines(bytes);
   std::vector<DxfTag> tags;
   while (!lines.AtEnd()) {

@@ -260,15 +260,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(R12Text, HandlesStayUniqueAndTheSeedIsAboveThemAll) {
   Drawing drawing;
-  for (const char* handle : {"A", "A", "", "zz", "1B"}) {
+  for (const char* handle : {"A", "A", "", "zz", "1B", "FFFFFFFFFFFFFFFF"}) {
     drawing.entities.push_back(MakeEntity(Point{}, handle));
   }
   const R12Output output = WriteDrawingR12WithNotes(drawing);
-  EXPECT_EQ(output.notes.handlesAssigned, 3);
+  EXPECT_EQ(output.notes.handlesAssigned, 4);
   const Drawing back = ReadDxf(output.bytes);
   std::set<std::string> handles;
   for (const auto& entity : back.entities) handles.insert(entity.common.handle);
-  EXPECT_EQ(handles.size(), 5u);
+  EXPECT_EQ(handles.size(), 6u);
   EXPECT_EQ(back.entities[0].common.handle, "A");
   EXPECT_EQ(back.entities[4].common.handle, "1B");
   const unsigned long seed = std::stoul(back.headerTexts.at("$HANDSEED"), nullptr, 16);
@@ -290,6 +290,7 @@ Drawing WithBrokenUtf8() {
   return OneEntity(text);
 }
 Drawing WithUnknownCodePage() { return OneEntity(Point{}, "ANSI_XYZ"); }
+Drawing WithEndlessEllipse() { return OneEntity(Ellipse{{0, 0, 0}, {1, 0, 0}, 0.5, 0, INFINITY}); }
 
 class UnwritableDrawing : public ::testing::TestWithParam<BadDrawingCase> {};
 
@@ -307,7 +308,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadDrawingCase{"nan", WithNan(), "group 20 of CIRCLE 1F is not a finite"},
                       BadDrawingCase{"inf", WithInfiniteBulge(), "group 42"},
                       BadDrawingCase{"utf8", WithBrokenUtf8(), "not valid UTF-8"},
-                      BadDrawingCase{"code_page", WithUnknownCodePage(), "ANSI_XYZ"}),
+                      BadDrawingCase{"code_page", WithUnknownCodePage(), "ANSI_XYZ"},
+                      BadDrawingCase{"ellipse", WithEndlessEllipse(), "not numbers"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------------
@@ -375,6 +377,13 @@ INSTANTIATE_TEST_SUITE_P(
                     false},
         EllipseCase{
             "across_zero", Ellipse{{0, 0, 0}, {3, 4, 0}, 0.5, 5.5, 0.5}, {0, 0, 1}, false, false},
+        EllipseCase{"whole_turns_apart",
+                    Ellipse{{0, 0, 0}, {2, 0, 0}, 0.5, 1, 1 + 4 * std::numbers::pi},
+                    {0, 0, 1},
+                    true,
+                    false},
+        EllipseCase{
+            "equal_parameters", Ellipse{{0, 0, 0}, {2, 0, 0}, 0.5, 1, 1}, {0, 0, 1}, true, false},
         EllipseCase{"tilted",
                     Ellipse{{1, 2, 3}, {0, 6, 8}, 0.5, 0, 2 * std::numbers::pi},
                     {1, 0, 0},

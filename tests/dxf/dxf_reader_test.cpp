@@ -84,7 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TagLayoutCase{"no_final_line_end", "  0\r\nLINE\r\n 10\r\n1.5"},
                       TagLayoutCase{"blanks_around_codes", "0  \nLINE\n\t10 \n1.5\n"},
                       TagLayoutCase{"trailing_blanks_in_values", "  0\nLINE  \n 10\n 1.5 \n"},
-                      TagLayoutCase{"plus_sign", "  0\nLINE\n 10\n+1.5\n"}),
+                      TagLayoutCase{"plus_sign", "  0\nLINE\n 10\n+1.5\n"},
+                      TagLayoutCase{"utf8_byte_order_mark", "\xEF\xBB\xBF  0\nLINE\n 10\n1.5\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TagValues, TextKeepsItsBlanksAndNumbersAcceptTheUsualForms) {
