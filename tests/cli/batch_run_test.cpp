@@ -51,11 +51,12 @@ TEST_F(BatchRun, HourlyDiagramOfTheSampleCoversTheShadowUnion) {
   const std::string result = At("hourly.dxf");
   ASSERT_EQ(Run({Sample(), "hourly", "--building-layer", "建物", "--lat", "35:41:00",
                  "--season", "winter", "--north", "90", "--plane", "4", "--hours", "8-16/0.5",
-                 "-o", result, "--svg", At("hourly.svg"), "--work-dir", At("work")}),
+                 "-o", result, "--svg", At("hourly.svg"), "--work-dir", At("work"), "-v"}),
             kExitSuccess)
       << err.str();
   EXPECT_NE(out.str().find("drawing: " + result), std::string::npos);
   EXPECT_TRUE(fs::exists(At("hourly.svg")));
+  EXPECT_NE(out.str().find("建物図形を選択して下さい."), std::string::npos) << "-v echoes prompts";
   EXPECT_TRUE(fs::exists(dir / "work" / "VORN_1.dxf"));
 
   const std::string report = At("check.txt");
@@ -73,6 +74,14 @@ TEST_F(BatchRun, WithoutCommandsTheDrawingMakesARoundTrip) {
   ASSERT_EQ(Run({copy}), kExitSuccess) << err.str();
   EXPECT_TRUE(fs::exists(At("site-vorn.dxf")));
   EXPECT_EQ(Slurp(copy), Slurp(Sample())) << "the input is never overwritten";
+}
+
+TEST_F(BatchRun, RoundTripReportsWhatCannotBeCarriedOver) {
+  const std::string drawing = std::string(VORN_SOURCE_DIR) + "/tests/dxf/fixtures/r2000_cp932.dxf";
+  ASSERT_EQ(Run({drawing, "-o", At("copy.dxf")}), kExitSuccess) << err.str();
+  EXPECT_NE(err.str().find("1 HATCH entity cannot be carried over"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("2 MTEXT entities cannot be carried over"), std::string::npos);
+  EXPECT_TRUE(fs::exists(At("copy.dxf")));
 }
 
 TEST_F(BatchRun, EffectiveSettingsAreDefaultsThenFileThenOverrides) {
