@@ -237,6 +237,43 @@ EllipsePoints SampleEllipse(const Ellipse& ellipse, const TAcadPoint& extrusion)
   return result;
 }
 
+// Header variables R12 has and the use of a drawing depends on: the base point it is inserted
+// by, its extents and limits, and the scales of line types, texts and points. Others are left
+// to the CAD's defaults, since their group codes are not kept with the drawing.
+struct KeptHeaderVariable {
+  std::string_view name;
+  std::array<int, 3> codes;  // one per value; 0 where the variable has fewer
+};
+constexpr std::array<KeptHeaderVariable, 9> kKeptHeader{{{"$INSBASE", {10, 20, 30}},
+                                                         {"$EXTMIN", {10, 20, 30}},
+                                                         {"$EXTMAX", {10, 20, 30}},
+                                                         {"$LIMMIN", {10, 20, 0}},
+                                                         {"$LIMMAX", {10, 20, 0}},
+                                                         {"$LTSCALE", {40, 0, 0}},
+                                                         {"$TEXTSIZE", {40, 0, 0}},
+                                                         {"$PDMODE", {70, 0, 0}},
+                                                         {"$PDSIZE", {40, 0, 0}}}};
+
+// The numbers of a header text as the reader keeps it ("x,y,z"); none when one is not a number.
+std::optional<std::vector<double>> HeaderNumbers(std::string_view text) {
+  std::vector<double> numbers;
+  while (true) {
+    const size_t comma = text.find(',');
+    std::string_view part = text.substr(0, comma);
+    while (!part.empty() && part.front() == ' ') part.remove_prefix(1);
+    while (!part.empty() && part.back() == ' ') part.remove_suffix(1);
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), value);
+    if (part.empty() || ec != std::errc() || end != part.data() + part.size() ||
+        !std::isfinite(value)) {
+      return std::nullopt;
+    }
+    numbers.push_back(value);
+    if (comma == std::string_view::npos) return numbers;
+    text.remove_prefix(comma + 1);
+  }
+}
+
 bool IsWorldZ(const TAcadPoint& p) { return p.x == 0.0 && p.y == 0.0 && p.z == 1.0; }
 
 class R12Writer {
@@ -331,11 +368,34 @@ class R12Writer {
     Group(1, "AC1009");
     Group(9, "$DWGCODEPAGE");
     Group(3, codePage_);
+    for (const auto& variable : kKeptHeader) WriteKeptHeader(variable);
     Group(9, "$HANDLING");
     Flags(70, 1);
     Group(9, "$HANDSEED");
     Group(5, handles_.Seed());
     Group(0, "ENDSEC");
+  }
+
+  void WriteKeptHeader(const KeptHeaderVariable& variable) {
+    const auto text = drawing_.headerTexts.find(std::string(variable.name));
+    if (text == drawing_.headerTexts.end()) return;
+    const auto numbers = HeaderNumbers(text->second);
+    if (!numbers) return;
+    const size_t wanted = static_cast<size_t>(
+        std::count_if(variable.codes.begin(), variable.codes.end(), [](int c) { return c != 0; }));
+    const bool integer = variable.codes[0] == 70;
+    // A point written without its z (as some versions keep $INSBASE) is at z = 0.
+    if (numbers->size() + (wanted == 3 ? 1 : 0) < wanted) return;
+    if (integer && (*numbers)[0] != std::trunc((*numbers)[0])) return;
+    Group(9, variable.name);
+    for (size_t i = 0; i < wanted; ++i) {
+      const double value = i < numbers->size() ? (*numbers)[i] : 0.0;
+      if (integer) {
+        Flags(variable.codes[i], static_cast<int>(value));
+      } else {
+        Number(variable.codes[i], value);
+      }
+    }
   }
 
   // ---- tables: every line type, layer and text style the entities name is defined

@@ -258,6 +258,23 @@ INSTANTIATE_TEST_SUITE_P(
         EscapeCase{"unicode_page_uses_cp932", "日影", "UTF-8", "日影", "日影"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(R12Text, KeepsTheHeaderVariablesTheDrawingsUseDependsOn) {
+  Drawing drawing;
+  drawing.headerTexts = {{"$INSBASE", "1.5,2,3"},    {"$EXTMIN", "1e+20,1e+20,1e+20"},
+                         {"$LIMMAX", "420.0,297.0"}, {"$LTSCALE", "10"},
+                         {"$PDMODE", "3"},           {"$PDSIZE", "not a number"},
+                         {"$TDCREATE", "2461385.4"}, {"$EXTMAX", "1,2"}};
+  const Drawing back = ReadDxf(WriteDrawingR12(drawing));
+  EXPECT_EQ(back.headerTexts.at("$INSBASE"), "1.5,2,3");
+  EXPECT_EQ(back.headerTexts.at("$EXTMIN"), "1E20,1E20,1E20");
+  EXPECT_EQ(back.headerTexts.at("$EXTMAX"), "1,2,0");
+  EXPECT_EQ(back.headerTexts.at("$LIMMAX"), "420,297");
+  EXPECT_EQ(back.headerTexts.at("$LTSCALE"), "10");
+  EXPECT_EQ(back.headerTexts.at("$PDMODE"), "3");
+  EXPECT_FALSE(back.headerTexts.contains("$PDSIZE"));
+  EXPECT_FALSE(back.headerTexts.contains("$TDCREATE"));
+}
+
 TEST(R12Text, HandlesStayUniqueAndTheSeedIsAboveThemAll) {
   Drawing drawing;
   for (const char* handle : {"A", "A", "", "zz", "1B", "FFFFFFFFFFFFFFFF"}) {
