@@ -255,6 +255,10 @@ TEST_F(HostDrawingTest, UtilityPromptsPicksAndCancels) {
   EXPECT_THROW(utility->GetPoint(std::nullopt, "p"), CadError);
   EXPECT_THROW(utility->GetAngle(std::nullopt, "a"), CadError);
   EXPECT_THROW(utility->GetEntity("e"), CadError);
+  EXPECT_EQ(user.Pending(), 0u);
+  EXPECT_THROW(utility->GetPoint(std::nullopt, "after the script"), CadError);  // empty queue
+  EXPECT_EQ(user.Requests().back(), "after the script");
+  EXPECT_EQ(user.Requests().size(), 7u);
   EXPECT_THAT(host.PromptLog(), HasSubstr("建物図形を選択して下さい.\r\n測定点を指示 : "));
 }
 
