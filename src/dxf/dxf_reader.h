@@ -22,7 +22,9 @@ class DxfReadError : public std::runtime_error {
   int line_;
 };
 
-// Parses DXF text (bytes as stored in the file). Text values come back as UTF-8.
+// Parses DXF text (bytes as stored in the file). Text values come back as UTF-8, decoded
+// from $DWGCODEPAGE up to AC1018 (ANSI_932 when the header has none) and as UTF-8 from
+// AC1021; \U+XXXX escapes are decoded. Throws DxfReadError for a file that is not DXF text.
 Drawing ReadDxf(std::string_view bytes);
 // Reads and parses a file; DxfReadError names the file when it cannot be read.
 Drawing ReadDxfFile(const std::filesystem::path& path);
@@ -49,6 +51,10 @@ struct R12Output {
 R12Output WriteDrawingR12WithNotes(const Drawing& drawing);
 
 // The drawing as R12 (AC1009) ASCII DXF text, encoded for drawing.codePage, CRLF line ends.
+// Characters the code page lacks are written as \U+XXXX; a drawing whose code page is UTF-8
+// is written in ANSI_932. The tables define every layer, line type and text style the entities
+// use. Of the header only the code page, the insertion base, extents, limits and scales are
+// kept. Throws DxfSaveError for numbers that are not finite and text that is not UTF-8.
 std::string WriteDrawingR12(const Drawing& drawing);
 // Saves through a temporary file and a rename, so a failed save leaves the old file intact.
 // The temporary file gets a fresh name of its own, so no other file is ever overwritten.
