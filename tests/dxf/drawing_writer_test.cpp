@@ -156,6 +156,21 @@ TEST(R12Text, LwPolylineBecomesA2DPolylineWithElevationThicknessBulgesAndClosedF
   EXPECT_THAT(bytes, HasSubstr(Utf8ToEncoding(expected, "CP932")));
 }
 
+TEST(R12Text, AMirroredLwPolylineKeepsItsNormalAndVertices) {
+  Drawing drawing = OneEntity(LwPolyline{-4.5, false, {{1, 2, -0.5}, {3, 4, 0}}});
+  drawing.entities[0].common.extrusion = {0, 0, -1};
+  const Drawing back = ReadDxf(WriteDrawingR12(drawing));
+  const Entity& entity = back.entities.at(0);
+  EXPECT_EQ(entity.common.extrusion, (TAcadPoint{0, 0, -1}));
+  const auto& polyline = std::get<Polyline>(entity.data);
+  EXPECT_EQ(polyline.flags, 0);
+  EXPECT_EQ(polyline.elevation, -4.5);
+  ASSERT_EQ(polyline.vertices.size(), 2u);
+  EXPECT_EQ(polyline.vertices[0].point, (TAcadPoint{1, 2, 0}));
+  EXPECT_EQ(polyline.vertices[0].bulge, -0.5);
+  EXPECT_EQ(polyline.vertices[1].point, (TAcadPoint{3, 4, 0}));
+}
+
 TEST(R12Text, TextKeepsEveryPlacementGroup) {
   Text text;
   text.position = {100, 200, 0};

@@ -369,6 +369,28 @@ TEST(OtherProgramsData, ApplicationGroupsAndExtendedDataDoNotOverrideTheEntity) 
   EXPECT_EQ(std::get<Line>(entity.data), (Line{{1, 2, 3}, {4, 5, 6}}));
 }
 
+TEST(Polylines, LwPolylineVerticesKeepTheirOwnGroupsAmongWidthsAndIds) {
+  const Drawing drawing = ReadDxf(WithEntities(
+      {"  0",  "LWPOLYLINE", "100", "AcDbPolyline", " 90", "2",   " 70", "129", " 43", "0",   " 38",
+       "-4.5", " 39",        "12",  " 10",          "1",   " 20", "2",   " 91", "7",   " 40", "0.5",
+       " 41",  "0.5",        " 42", "-0.5",         " 10", "3",   " 20", "4",   " 91", "8",   "210",
+       "0",    "220",        "0",   "230",          "-1"},
+      "AC1015"));
+  const Entity& entity = OnlyEntity(drawing);
+  const auto& polyline = std::get<LwPolyline>(entity.data);
+  EXPECT_TRUE(polyline.closed);
+  EXPECT_EQ(polyline.elevation, -4.5);
+  EXPECT_EQ(entity.common.thickness, 12.0);
+  EXPECT_EQ(entity.common.extrusion, (TAcadPoint{0, 0, -1}));
+  ASSERT_EQ(polyline.vertices.size(), 2u);
+  EXPECT_EQ(polyline.vertices[0].x, 1.0);
+  EXPECT_EQ(polyline.vertices[0].y, 2.0);
+  EXPECT_EQ(polyline.vertices[0].bulge, -0.5);
+  EXPECT_EQ(polyline.vertices[1].x, 3.0);
+  EXPECT_EQ(polyline.vertices[1].y, 4.0);
+  EXPECT_EQ(polyline.vertices[1].bulge, 0.0);
+}
+
 TEST(Polylines, AMissingSeqendEndsTheVerticesAtTheNextEntity) {
   const Drawing drawing = ReadDxf(
       WithEntities({"  0", "POLYLINE", " 66", "1", "  0", "VERTEX", " 10", "1",  " 20", "2",
