@@ -157,8 +157,8 @@ void PolylinesToLines(Workspace& ws) {
         ws.AryLine.push_back(Edge(vertices[k].code10, vertices[k + 1].code10, p.code210));
         continue;
       }
-      const BulgeArcResult arc = BulgeArc(vertices[k].code10, vertices[k + 1].code10,
-                                          vertices[k].code42);
+      const BulgeArcResult arc =
+          BulgeArc(vertices[k].code10, vertices[k + 1].code10, vertices[k].code42);
       TArcEnt a;
       a.center = arc.centre;
       a.hankei = arc.radius;
@@ -190,7 +190,8 @@ void ArcsToLines(Workspace& ws, double stepDegrees) {
     if (a0 > a1) sweep += 2 * kPi;
     const int n = static_cast<int>(std::trunc(sweep / step));
     std::vector<TAcadPoint> points;
-    for (int k = 0; k <= n; ++k) points.push_back(PolarPoint(arc.center, a0 + k * step, arc.hankei));
+    for (int k = 0; k <= n; ++k)
+      points.push_back(PolarPoint(arc.center, a0 + k * step, arc.hankei));
     points.push_back(PolarPoint(arc.center, a1, arc.hankei));
     const std::size_t firstChord = ws.AryLine.size();
     for (std::size_t k = 0; k + 1 < points.size(); ++k) {
@@ -206,7 +207,8 @@ void ArcsToLines(Workspace& ws, double stepDegrees) {
     for (std::size_t q = firstChord; q < lastChord; ++q) {
       const TLineEnt chord = ws.AryLine[q];
       ws.AryLine.push_back(Edge(chord.st, Raised(chord.st, t), chord.code210));
-      if (q + 1 == lastChord) ws.AryLine.push_back(Edge(chord.ed, Raised(chord.ed, t), chord.code210));
+      if (q + 1 == lastChord)
+        ws.AryLine.push_back(Edge(chord.ed, Raised(chord.ed, t), chord.code210));
     }
   }
 }
@@ -272,8 +274,8 @@ BuildingCopy CopyToBuildingEdges(Workspace& ws) {
   return copy;
 }
 
-PickResult PickBuilding(cad::CadDocument& document, cad::CadSelectionSet& selection,
-                        Workspace& ws, const cad::CadLink& link, cad::MainWindowState& mainWindow) {
+PickResult PickBuilding(cad::CadDocument& document, cad::CadSelectionSet& selection, Workspace& ws,
+                        const cad::CadLink& link, cad::MainWindowState& mainWindow) {
   PickResult result;
   mainWindow.Minimize();
   const auto utility = document.Utility();

@@ -47,7 +47,7 @@ struct PickResult {
 // The user's selection in the CAD, read and converted into BuildingEdges: the prompts, the
 // minimised main window, the message on a failed selection. An empty selection leaves the
 // previous building. CAD errors while reading pass to the caller.
-PickResult PickBuilding(cad::CadDocument& document, cad::CadSelectionSet& selection,
-                        Workspace& ws, const cad::CadLink& link, cad::MainWindowState& mainWindow);
+PickResult PickBuilding(cad::CadDocument& document, cad::CadSelectionSet& selection, Workspace& ws,
+                        const cad::CadLink& link, cad::MainWindowState& mainWindow);
 
 }  // namespace vorn

@@ -82,11 +82,12 @@ using Shortcut = std::function<std::optional<std::vector<SettingOverride>>(const
 const std::map<std::string, std::pair<Shortcut, const char*>>& Shortcuts() {
   static const std::map<std::string, std::pair<Shortcut, const char*>> kShortcuts = {
       {"--lat", {ParseLatitude, "D[:M[:S]] with numbers"}},
-      {"--north", {[](const std::string& t) { return OneNumber(t, "Common", "makita"); },
-                   "degrees counter-clockwise from +x"}},
+      {"--north",
+       {[](const std::string& t) { return OneNumber(t, "Common", "makita"); },
+        "degrees counter-clockwise from +x"}},
       {"--season", {ParseSeason, "winter, equinox or summer"}},
-      {"--plane", {[](const std::string& t) { return OneNumber(t, "Common", "takasa"); },
-                   "metres"}},
+      {"--plane",
+       {[](const std::string& t) { return OneNumber(t, "Common", "takasa"); }, "metres"}},
       {"--hours", {ParseHours, "FROM-TO or FROM-TO/STEP in decimal hours"}},
   };
   return kShortcuts;
@@ -94,8 +95,8 @@ const std::map<std::string, std::pair<Shortcut, const char*>>& Shortcuts() {
 
 bool TakesValue(const std::string& option) {
   static const std::vector<std::string> kWithValue = {
-      "-o", "--settings", "--set", "--building-layer", "--building-handle", "--work-dir",
-      "--svg", "--dump-settings"};
+      "-o",         "--settings", "--set",          "--building-layer", "--building-handle",
+      "--work-dir", "--svg",      "--dump-settings"};
   return Shortcuts().count(option) > 0 ||
          std::find(kWithValue.begin(), kWithValue.end(), option) != kWithValue.end();
 }

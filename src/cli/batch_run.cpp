@@ -152,9 +152,9 @@ std::optional<IniFile> EffectiveSettings(const BatchOptions& o, std::ostream& er
 
 void ReportSkipped(const cad::host::OpenReport& report, std::ostream& err) {
   for (const auto& [kind, count] : report.skippedEntities) {
-    err << "vorn-batch: note: " << count << " " << kind
-        << " entit" << (count == 1 ? "y" : "ies") << " cannot be carried over and "
-        << (count == 1 ? "is" : "are") << " left out of the result\n";
+    err << "vorn-batch: note: " << count << " " << kind << " entit" << (count == 1 ? "y" : "ies")
+        << " cannot be carried over and " << (count == 1 ? "is" : "are")
+        << " left out of the result\n";
   }
 }
 
@@ -234,7 +234,8 @@ int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
 int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   const ParseResult parsed = ParseBatchArguments(args);
   if (!parsed.options) {
-    err << "vorn-batch: " << parsed.error << "\n" << "try vorn-batch --help\n";
+    err << "vorn-batch: " << parsed.error << "\n"
+        << "try vorn-batch --help\n";
     return kExitBadInput;
   }
   if (parsed.options->help) {

@@ -13,7 +13,8 @@ namespace {
 bool IsUtf8Name(std::string_view encoding) {
   std::string upper;
   for (char c : encoding) {
-    if (c != '-' && c != '_') upper.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    if (c != '-' && c != '_')
+      upper.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
   }
   return upper == "UTF8";
 }

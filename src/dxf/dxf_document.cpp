@@ -93,8 +93,9 @@ void AddDxfLine(DxfDocument& doc, std::string_view layer, const TAcadPoint& p1,
   doc.Add(" 31\r\n0.0");
 }
 
-void AddDxfPolyline(DxfDocument& doc, std::string_view layer, const std::vector<DxfVertex>& vertices,
-                    bool closed, const DxfLineStyle& style, std::optional<double> elevation) {
+void AddDxfPolyline(DxfDocument& doc, std::string_view layer,
+                    const std::vector<DxfVertex>& vertices, bool closed, const DxfLineStyle& style,
+                    std::optional<double> elevation) {
   doc.Add("  0\r\nPOLYLINE\r\n  8\r\n" + std::string(layer));
   AddStyle(doc, style);
   doc.Add(" 66\r\n     1\r\n 10\r\n0.0");

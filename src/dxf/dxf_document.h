@@ -41,8 +41,8 @@ void AddFrameClosing(DxfDocument& doc);
 
 // The optional groups after the layer of LINE and POLYLINE.
 struct DxfLineStyle {
-  bool hidden2 = false;            // "  6\r\nHIDDEN2"
-  std::optional<int> colour;       // " 62\r\n" + colour
+  bool hidden2 = false;       // "  6\r\nHIDDEN2"
+  std::optional<int> colour;  // " 62\r\n" + colour
 };
 
 void AddDxfLine(DxfDocument& doc, std::string_view layer, const TAcadPoint& p1,
@@ -55,9 +55,9 @@ struct DxfVertex {
 };
 
 // The R12 polyline with its vertices and SEQEND; elevation unset writes the fixed " 30 0.0".
-void AddDxfPolyline(DxfDocument& doc, std::string_view layer, const std::vector<DxfVertex>& vertices,
-                    bool closed, const DxfLineStyle& style = {},
-                    std::optional<double> elevation = std::nullopt);
+void AddDxfPolyline(DxfDocument& doc, std::string_view layer,
+                    const std::vector<DxfVertex>& vertices, bool closed,
+                    const DxfLineStyle& style = {}, std::optional<double> elevation = std::nullopt);
 
 struct DxfText {
   std::string layer;

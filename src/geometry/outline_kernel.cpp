@@ -155,8 +155,8 @@ void SplitSegments(Workspace& ws) {
     PushChunked(points, TTempPoint{0, lines[i].st, {}}, kPointChunk);
     for (std::size_t k = 0; k < n; ++k) {
       TAcadPoint crossing;
-      if (k != i && CrossPoint(extended[i].st, extended[i].ed, extended[k].st, extended[k].ed,
-                               true, crossing)) {
+      if (k != i && CrossPoint(extended[i].st, extended[i].ed, extended[k].st, extended[k].ed, true,
+                               crossing)) {
         PushChunked(points, TTempPoint{0, crossing, {}}, kPointChunk);
       }
     }

@@ -113,9 +113,10 @@ TAcadPoint CrossProduct(const TAcadPoint& u, const TAcadPoint& v) {
 TAcadPoint OcsToWcs(const TAcadPoint& p, const TAcadPoint& normal) {
   const TAcadPoint n = UnitVector(normal);
   constexpr double kArbitraryAxisLimit = 1.0 / 64.0;
-  const TAcadPoint helper = (std::fabs(n.x) < kArbitraryAxisLimit && std::fabs(n.y) < kArbitraryAxisLimit)
-                                ? TAcadPoint{0, 1, 0}
-                                : TAcadPoint{0, 0, 1};
+  const TAcadPoint helper =
+      (std::fabs(n.x) < kArbitraryAxisLimit && std::fabs(n.y) < kArbitraryAxisLimit)
+          ? TAcadPoint{0, 1, 0}
+          : TAcadPoint{0, 0, 1};
   const TAcadPoint ax = UnitVector(CrossProduct(helper, n));
   const TAcadPoint ay = UnitVector(CrossProduct(n, ax));
   return AddPoint(AddPoint(ScalePoint(ax, p.x), ScalePoint(ay, p.y)), ScalePoint(n, p.z));
@@ -130,7 +131,8 @@ bool SamePoint3D(const TAcadPoint& p, const TAcadPoint& q, double tol) {
 }
 
 int64_t RoundOff(double v) {
-  return v >= 0 ? static_cast<int64_t>(std::trunc(v + 0.5)) : static_cast<int64_t>(std::trunc(v - 0.5));
+  return v >= 0 ? static_cast<int64_t>(std::trunc(v + 0.5))
+                : static_cast<int64_t>(std::trunc(v - 0.5));
 }
 
 namespace {

@@ -20,8 +20,8 @@ struct TLineEnt {
   int32_t id = 0;
   TAcadPoint st;
   TAcadPoint ed;
-  double atumi = 0.0;                  // thickness along code210
-  TAcadPoint code210{0.0, 0.0, 1.0};   // extrusion direction
+  double atumi = 0.0;                 // thickness along code210
+  TAcadPoint code210{0.0, 0.0, 1.0};  // extrusion direction
 };
 
 struct TCircleEnt {
@@ -51,7 +51,7 @@ struct TEllipseEnt {
 
 struct TLwpEnt {
   std::string hand;
-  int32_t code70 = 0;  // bit 1 = closed
+  int32_t code70 = 0;   // bit 1 = closed
   double code38 = 0.0;  // elevation
   double code39 = 0.0;  // thickness
   double atumi = 0.0;

@@ -36,8 +36,7 @@ class RunMonitor {
 };
 
 inline constexpr const char* kShadowFailed = "日影作成に失敗しました．";
-inline constexpr const char* kHourRangeMessage =
-    "時刻は8.0から16.0までの範囲で指定して下さい．";
+inline constexpr const char* kHourRangeMessage = "時刻は8.0から16.0までの範囲で指定して下さい．";
 inline constexpr const char* kHourStepMessage = "時間間隔には0より大きい値を指定して下さい．";
 
 // Why the times cannot be drawn: a first or last time outside 8-16 h has no sun position, and a

@@ -66,9 +66,9 @@ struct PickCase {
 
 TEST_F(BuildingPick, EveryEntityKindBecomesItsEdges) {
   const PickCase cases[] = {
-      {"thick_line", 4, 5},    {"thick_rect", 16, 10},   {"quarter_arc", 10, 0},
-      {"circle", 36, 0},       {"poly3d", 2, 8},         {"texts_blocks", 0, 0},
-      {"bulge_poly", 20, 3},   {"half_ellipse", 18, 0},  {"ellipse_through_zero", 18, 0},
+      {"thick_line", 4, 5},  {"thick_rect", 16, 10},  {"quarter_arc", 10, 0},
+      {"circle", 36, 0},     {"poly3d", 2, 8},        {"texts_blocks", 0, 0},
+      {"bulge_poly", 20, 3}, {"half_ellipse", 18, 0}, {"ellipse_through_zero", 18, 0},
       {"poly2d", 12, 6},
   };
   for (const PickCase& c : cases) {

@@ -9,9 +9,9 @@ namespace vorn::cli {
 namespace {
 
 TEST(BatchArguments, OptionsMayStandAnywhereAndShortcutsBecomeSettingsKeys) {
-  const ParseResult r = ParseBatchArguments({"--lat", "35:41:30", "site.dxf", "-v", "hourly",
-                                             "--season", "summer", "--hours", "9-15/0.5",
-                                             "--set", "Layer.Jikoku=影", "--plane", "1.5"});
+  const ParseResult r =
+      ParseBatchArguments({"--lat", "35:41:30", "site.dxf", "-v", "hourly", "--season", "summer",
+                           "--hours", "9-15/0.5", "--set", "Layer.Jikoku=影", "--plane", "1.5"});
   ASSERT_TRUE(r.options) << r.error;
   const BatchOptions& o = *r.options;
   EXPECT_EQ(o.drawing, "site.dxf");
@@ -19,7 +19,8 @@ TEST(BatchArguments, OptionsMayStandAnywhereAndShortcutsBecomeSettingsKeys) {
   EXPECT_TRUE(o.verbose);
   EXPECT_EQ(o.output, "site-vorn.dxf");
   std::vector<std::string> keys;
-  for (const SettingOverride& s : o.overrides) keys.push_back(s.section + "." + s.key + "=" + s.value);
+  for (const SettingOverride& s : o.overrides)
+    keys.push_back(s.section + "." + s.key + "=" + s.value);
   EXPECT_EQ(keys, (std::vector<std::string>{"Common.ido1=35", "Common.ido2=41", "Common.ido3=30",
                                             "Common.kisetsu=2", "Jikoku.kaishi=9",
                                             "Jikoku.owari=15", "Jikoku.kankaku=0.5",
@@ -43,8 +44,10 @@ TEST(BatchArguments, BadArgumentsAreNamed) {
       {{"a.dxf", "--frobnicate"}, "unknown option --frobnicate"},
       {{"a.dxf", "-o"}, "-o needs a value"},
       {{"a.dxf", "--lat", "abc"}, "--lat expects D[:M[:S]] with numbers, not \"abc\""},
-      {{"a.dxf", "--season", "spring"}, "--season expects winter, equinox or summer, not \"spring\""},
-      {{"a.dxf", "--hours", "8-x"}, "--hours expects FROM-TO or FROM-TO/STEP in decimal hours, not \"8-x\""},
+      {{"a.dxf", "--season", "spring"},
+       "--season expects winter, equinox or summer, not \"spring\""},
+      {{"a.dxf", "--hours", "8-x"},
+       "--hours expects FROM-TO or FROM-TO/STEP in decimal hours, not \"8-x\""},
       {{"a.dxf", "--set", "Common=1"}, "--set expects Section.Key=Value, not \"Common=1\""},
       {{"a.dxf", "--building-layer", "A", "--building-handle", "1F"},
        "--building-layer and --building-handle cannot be combined"},

@@ -49,9 +49,11 @@ class BatchRun : public ::testing::Test {
 
 TEST_F(BatchRun, HourlyDiagramOfTheSampleCoversTheShadowUnion) {
   const std::string result = At("hourly.dxf");
-  ASSERT_EQ(Run({Sample(), "hourly", "--building-layer", "建物", "--lat", "35:41:00",
-                 "--season", "winter", "--north", "90", "--plane", "4", "--hours", "8-16/0.5",
-                 "-o", result, "--svg", At("hourly.svg"), "--work-dir", At("work"), "-v"}),
+  ASSERT_EQ(Run({Sample(),   "hourly",   "--building-layer", "建物",       "--lat",
+                 "35:41:00", "--season", "winter",           "--north",    "90",
+                 "--plane",  "4",        "--hours",          "8-16/0.5",   "-o",
+                 result,     "--svg",    At("hourly.svg"),   "--work-dir", At("work"),
+                 "-v"}),
             kExitSuccess)
       << err.str();
   EXPECT_NE(out.str().find("drawing: " + result), std::string::npos);
@@ -79,7 +81,8 @@ TEST_F(BatchRun, WithoutCommandsTheDrawingMakesARoundTrip) {
 TEST_F(BatchRun, RoundTripReportsWhatCannotBeCarriedOver) {
   const std::string drawing = std::string(VORN_SOURCE_DIR) + "/tests/dxf/fixtures/r2000_cp932.dxf";
   ASSERT_EQ(Run({drawing, "-o", At("copy.dxf")}), kExitSuccess) << err.str();
-  EXPECT_NE(err.str().find("1 HATCH entity cannot be carried over"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("1 HATCH entity cannot be carried over"), std::string::npos)
+      << err.str();
   EXPECT_NE(err.str().find("2 MTEXT entities cannot be carried over"), std::string::npos);
   EXPECT_TRUE(fs::exists(At("copy.dxf")));
 }
@@ -110,13 +113,16 @@ TEST_F(BatchRun, BadInputGivesItsReasonAndExitCodeAndNoDrawing) {
       {{At("missing.dxf"), "hourly", "-o", o}, kExitBadInput, "cannot read the drawing"},
       {{At("broken.dxf"), "hourly", "-o", o}, kExitBadInput, "cannot read the drawing"},
       {{Sample(), "hourly", "--set", "Common.ido1=abc", "-o", o}, kExitCommandFailed, "abc"},
-      {{Sample(), "hourly", "--building-layer", "空", "-o", o}, kExitCommandFailed,
+      {{Sample(), "hourly", "--building-layer", "空", "-o", o},
+       kExitCommandFailed,
        "no entities to pick"},
       {{std::string(VORN_SOURCE_DIR) + "/tests/acquisition/fixtures/pick_cases.dxf", "hourly",
         "--building-layer", "texts_blocks", "-o", o},
-       kExitCommandFailed, "holds no lines"},
+       kExitCommandFailed,
+       "holds no lines"},
       {{Sample(), "hourly", "--hours", "7-16", "-o", o}, kExitCommandFailed, "8.0から16.0"},
-      {{Sample(), "hourly", "--settings", At("none.ini"), "-o", o}, kExitBadInput,
+      {{Sample(), "hourly", "--settings", At("none.ini"), "-o", o},
+       kExitBadInput,
        "cannot read the settings file"},
       {{Sample(), "sky"}, kExitBadInput, "unknown command"},
   };

@@ -122,17 +122,16 @@ constexpr const char* kGolden =
     "  0\r\nCIRCLE\r\n  8\r\n0\r\n 10\r\n5\r\n 20\r\n6\r\n 30\r\n0\r\n 40\r\n0.25\r\n"
     "  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
 
-TEST(DxfDocument, SmallDocumentIsWrittenByteForByte) {
-  EXPECT_EQ(SmallDocument().Text(), kGolden);
-}
+TEST(DxfDocument, SmallDocumentIsWrittenByteForByte) { EXPECT_EQ(SmallDocument().Text(), kGolden); }
 
 TEST(DxfDocument, BoundaryFrameHasNoTables) {
   DxfDocument doc;
   AddFrameOpening(doc, false);
   AddFrameClosing(doc);
-  EXPECT_EQ(doc.Text(),
-            "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$ACADVER\r\n  1\r\nAC1009\r\n  0\r\nENDSEC\r\n"
-            "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n");
+  EXPECT_EQ(
+      doc.Text(),
+      "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$ACADVER\r\n  1\r\nAC1009\r\n  0\r\nENDSEC\r\n"
+      "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n");
 }
 
 class SavedDocument : public ::testing::Test {

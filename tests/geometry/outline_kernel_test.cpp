@@ -118,14 +118,18 @@ struct MergeCase {
 
 TEST(MergeCollinear, OverlapsMergeOnlyWhenALaterEndLiesWithinTheEarlierSegment) {
   const MergeCase cases[] = {
-      {"chain of overlaps", {Seg(0, 0, 2, 0), Seg(1, 0, 3, 0), Seg(2.5, 0, 4, 0)}, {Seg(0, 0, 4, 0)}},
-      {"short before long stays", {Seg(2, 0, 3, 0), Seg(0, 0, 10, 0)},
+      {"chain of overlaps",
+       {Seg(0, 0, 2, 0), Seg(1, 0, 3, 0), Seg(2.5, 0, 4, 0)},
+       {Seg(0, 0, 4, 0)}},
+      {"short before long stays",
+       {Seg(2, 0, 3, 0), Seg(0, 0, 10, 0)},
        {Seg(2, 0, 3, 0), Seg(0, 0, 10, 0)}},
       {"long before short merges", {Seg(0, 0, 10, 0), Seg(2, 0, 3, 0)}, {Seg(0, 0, 10, 0)}},
       {"zero length dropped but the last kept",
        {Seg(1, 1, 1, 1), Seg(0, 0, 5, 5), Seg(9, 0, 9, 0)},
        {Seg(0, 0, 5, 5), Seg(9, 0, 9, 0)}},
-      {"parallel but apart", {Seg(0, 0, 4, 0), Seg(1, 0.02, 3, 0.02)},
+      {"parallel but apart",
+       {Seg(0, 0, 4, 0), Seg(1, 0.02, 3, 0.02)},
        {Seg(0, 0, 4, 0), Seg(1, 0.02, 3, 0.02)}},
   };
   for (const MergeCase& c : cases) {
@@ -160,12 +164,18 @@ TEST(PointInOutline, BoundaryCountsAsInsideAndVerticesDoNotConfuseTheRay) {
     bool inside;
   };
   const Case cases[] = {
-      {{5, 5}, true},     {{5, 0}, true},     {{0, 0}, true},      {{10, 10}, true},
-      {{10.001, 5}, false}, {{-0.001, 5}, false}, {{5, 10.001}, false},
+      {{5, 5}, true},
+      {{5, 0}, true},
+      {{0, 0}, true},
+      {{10, 10}, true},
+      {{10.001, 5}, false},
+      {{-0.001, 5}, false},
+      {{5, 10.001}, false},
       {{0, 5}, true},
       // The ray at angle 0 from (-5, 0) would run along the bottom edge through both
       // corners; the direction is stepped off it.
-      {{-5, 0}, false},   {{5, -0.5}, false},
+      {{-5, 0}, false},
+      {{5, -0.5}, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(PointInOutline(c.p, 1000, square), c.inside) << c.p.x << "," << c.p.y;
@@ -192,7 +202,7 @@ TEST(TraceAllRegions, TwoSquaresFarApartAreTracedLeftmostFirst) {
 TEST(TraceAllRegions, InnerSegmentsAndIslandsInsideAnOutlineAreDropped) {
   LineList input;
   AddSquare(input, 0, 0, 100);
-  AddSquare(input, 40, 40, 10);        // an island inside the first square
+  AddSquare(input, 40, 40, 10);          // an island inside the first square
   input.push_back(Seg(0, 0, 100, 100));  // a diagonal through both
   Workspace ws;
   const std::vector<LineList> outlines = TraceAll(ws, input);

@@ -3,7 +3,6 @@
 // computed from an independently placed sun, exactly by slabs and region by region by
 // shapely.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,7 +25,7 @@ constexpr double kDeg = kPi / 180.0;
 
 struct Footprint {
   std::vector<std::pair<double, double>> corners;  // counter-clockwise
-  double height;                                    // mm
+  double height;                                   // mm
 };
 
 // The wire frame of a prism as acquisition makes it: bottom, top and vertical edges.
@@ -69,8 +68,8 @@ struct Site {
 std::vector<Site> Sites() {
   return {
       {"box", {Box(0, 0, 12000, 8000, 15000)}},
-      {"L-shape", {{{{0, 0}, {20000, 0}, {20000, 6000}, {7000, 6000}, {7000, 18000}, {0, 18000}},
-                    12000}}},
+      {"L-shape",
+       {{{{0, 0}, {20000, 0}, {20000, 6000}, {7000, 6000}, {7000, 18000}, {0, 18000}}, 12000}}},
       {"tower on a podium", {Box(0, 0, 30000, 15000, 7000), Box(5000, 3000, 10000, 8000, 45000)}},
       {"many edges", {RegularPolygon(0, 0, 9000, 36, 20000)}},
       {"separate wings", {Box(0, 0, 8000, 8000, 10000), Box(80000, -30000, 6000, 9000, 9000)}},
@@ -86,11 +85,11 @@ TAcadPoint TextbookShadow(const TAcadPoint& p, double h, double latDeg, double d
   if (p.z <= h) return {p.x, p.y, 0};
   const double phi = latDeg * kDeg;
   const double hour = (t - 12) * 15 * kDeg;
-  const double altitude = std::asin(std::sin(phi) * std::sin(decl) +
-                                    std::cos(phi) * std::cos(decl) * std::cos(hour));
-  const double azimuth = std::atan2(std::sin(hour) * std::cos(decl),
-                                    std::sin(phi) * std::cos(decl) * std::cos(hour) -
-                                        std::cos(phi) * std::sin(decl));
+  const double altitude =
+      std::asin(std::sin(phi) * std::sin(decl) + std::cos(phi) * std::cos(decl) * std::cos(hour));
+  const double azimuth =
+      std::atan2(std::sin(hour) * std::cos(decl),
+                 std::sin(phi) * std::cos(decl) * std::cos(hour) - std::cos(phi) * std::sin(decl));
   // Away from the sun in a north-up frame, then turned so that north points at northDeg.
   const double east = std::sin(azimuth);
   const double north = std::cos(azimuth);
@@ -178,7 +177,8 @@ double UnionAreaBySlabs(const std::vector<Ring>& pieces) {
 double DistanceToSegment(const TAcadPoint& p, const TAcadPoint& a, const TAcadPoint& b) {
   const double dx = b.x - a.x, dy = b.y - a.y;
   const double len2 = dx * dx + dy * dy;
-  const double u = len2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / len2, 0.0, 1.0) : 0;
+  const double u =
+      len2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / len2, 0.0, 1.0) : 0;
   return std::hypot(p.x - (a.x + u * dx), p.y - (a.y + u * dy));
 }
 
@@ -198,8 +198,10 @@ bool OnUnionBoundary(const TAcadPoint& p, const std::vector<Ring>& pieces) {
         inside = !inside;
       }
     }
-    if (nearest < kNear) onEdge = true;
-    else if (inside) return false;
+    if (nearest < kNear)
+      onEdge = true;
+    else if (inside)
+      return false;
   }
   return onEdge;
 }
@@ -207,8 +209,8 @@ bool OnUnionBoundary(const TAcadPoint& p, const std::vector<Ring>& pieces) {
 // Outer-ring areas of the union's regions, largest first, one list per case, from shapely
 // (GEOS) run as a separate process.
 std::vector<std::vector<double>> ShapelyRegionAreas(const std::vector<std::vector<Ring>>& cases) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                    ("vorn-union-" + std::to_string(::getpid()));
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("vorn-union-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   {
     std::ofstream in(dir / "in.txt");
@@ -242,8 +244,8 @@ double OutlineArea(const LineList& outline) {
   return twice / 2;
 }
 
-std::vector<LineList> TracedRegions(const LineList& edges, double plane, double latDeg,
-                                    double decl, double t, double northDeg) {
+std::vector<LineList> TracedRegions(const LineList& edges, double plane, double latDeg, double decl,
+                                    double t, double northDeg) {
   Workspace ws;
   SetSunState(ws.sun, decl, latDeg * kDeg, northDeg);
   const SunPos sun = GetSunPos(ws.sun, t, decl);

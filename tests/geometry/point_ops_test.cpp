@@ -27,10 +27,10 @@ struct AngleCase {
 
 TEST(PointAngle, SpecialCasesAndQuadrants) {
   const AngleCase cases[] = {
-      {{0, 0}, {0, 0}, 3 * kPi / 2},            // a point to itself points straight down
-      {{0, 0}, {9.9e-6, 5}, kPi / 2},           // |dx| below the tolerance is vertical
-      {{0, 0}, {9.9e-6, -1e-9}, 3 * kPi / 2},   // ... even when dy is tiny
-      {{0, 0}, {5, 9.9e-6}, 0},                 // |dy| below the tolerance is horizontal
+      {{0, 0}, {0, 0}, 3 * kPi / 2},           // a point to itself points straight down
+      {{0, 0}, {9.9e-6, 5}, kPi / 2},          // |dx| below the tolerance is vertical
+      {{0, 0}, {9.9e-6, -1e-9}, 3 * kPi / 2},  // ... even when dy is tiny
+      {{0, 0}, {5, 9.9e-6}, 0},                // |dy| below the tolerance is horizontal
       {{0, 0}, {-5, 0}, kPi},
       {{0, 0}, {1, 1}, kPi / 4},
       {{0, 0}, {-1, 1}, 3 * kPi / 4},
@@ -133,10 +133,10 @@ TEST(ExtractBetween, FollowsTheLastFirstMarker) {
       {"°", "′", "東京 35°41′22″", "41"},
       {"\t", "°", "東京\t 35 °41′", "35"},
       {"′", "″", "35°41′ 22 ″", "22"},
-      {"′", "″", "35°41′″", ""},                     // marker2 right after marker1
-      {"x", "″", "35°41′22″", ""},                   // no marker1
-      {"°", "#", "35°41", ""},                       // no marker2
-      {"a", "b", "a1a2b", "2"},                      // the rest follows the last marker1
+      {"′", "″", "35°41′″", ""},    // marker2 right after marker1
+      {"x", "″", "35°41′22″", ""},  // no marker1
+      {"°", "#", "35°41", ""},      // no marker2
+      {"a", "b", "a1a2b", "2"},     // the rest follows the last marker1
   };
   for (const ExtractCase& c : cases) {
     EXPECT_EQ(ExtractBetween(c.marker1, c.marker2, c.text), c.expected) << c.text;

@@ -42,10 +42,9 @@ Textbook TextbookSun(double latitudeDeg, double declination, double t) {
   const double sinAlt = std::sin(phi) * std::sin(declination) +
                         std::cos(phi) * std::cos(declination) * std::cos(hourAngle);
   const double altitude = std::asin(sinAlt);
-  const double azimuth =
-      std::atan2(std::sin(hourAngle) * std::cos(declination),
-                 std::sin(phi) * std::cos(declination) * std::cos(hourAngle) -
-                     std::cos(phi) * std::sin(declination));
+  const double azimuth = std::atan2(std::sin(hourAngle) * std::cos(declination),
+                                    std::sin(phi) * std::cos(declination) * std::cos(hourAngle) -
+                                        std::cos(phi) * std::sin(declination));
   return {azimuth, 1.0 / std::tan(altitude)};
 }
 
@@ -135,10 +134,8 @@ struct TimeTextCase {
 
 TEST(TimeText, SecondsRoundUpToFiveAndCarryMinutesTruncate) {
   const TimeTextCase cases[] = {
-      {8.5, "08:30'00\"", "08:30"},
-      {9.0 + 59 / 60.0 + 58 / 3600.0, "10:00'00\"", "09:59"},
-      {9.0 - 1e-9, "09:00'00\"", "08:59"},
-      {12.0 + 1 / 3600.0 * 3.2, "12:00'05\"", "12:00"},
+      {8.5, "08:30'00\"", "08:30"},        {9.0 + 59 / 60.0 + 58 / 3600.0, "10:00'00\"", "09:59"},
+      {9.0 - 1e-9, "09:00'00\"", "08:59"}, {12.0 + 1 / 3600.0 * 3.2, "12:00'05\"", "12:00"},
       {15.75, "15:45'00\"", "15:45"},
   };
   for (const TimeTextCase& c : cases) {

@@ -106,8 +106,8 @@ TEST(HourlyOutlines, EveryTimeGetsItsOutlinesAndHalfHoursAreDashed) {
   EXPECT_EQ(CountItems(doc, "  0\r\nPOLYLINE\r\n  8\r\nVORN_JIKOKU"), 17);
   EXPECT_EQ(CountItems(doc, "  0\r\nTEXT\r\n  8\r\nVORN_JIKOKU"), 17);
   EXPECT_EQ(CountItems(doc, "  6\r\nHIDDEN2"), 8);
-  EXPECT_EQ(CountItems(doc, " 30\r\n4000"), 17);     // the labels' height is the plane's
-  EXPECT_EQ(CountItems(doc, " 40\r\n300.0"), 17);    // the text height as typed
+  EXPECT_EQ(CountItems(doc, " 30\r\n4000"), 17);   // the labels' height is the plane's
+  EXPECT_EQ(CountItems(doc, " 40\r\n300.0"), 17);  // the text height as typed
   EXPECT_EQ(CountItems(doc, "  1\r\n08:30"), 1);
 }
 
