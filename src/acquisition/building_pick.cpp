@@ -1,5 +1,6 @@
 #include "acquisition/building_pick.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -188,6 +189,9 @@ void ArcsToLines(Workspace& ws, double stepDegrees) {
     const double a1 = arc.eddeg * kDegToRad;
     double sweep = a1 - a0;
     if (a0 > a1) sweep += 2 * kPi;
+    // Angles that are not numbers (or absurdly far apart) from a misbehaving CAD are skipped
+    // rather than cut into an unbounded number of chords.
+    if (!std::isfinite(sweep) || sweep > 4 * kPi) continue;
     const int n = static_cast<int>(std::trunc(sweep / step));
     std::vector<TAcadPoint> points;
     for (int k = 0; k <= n; ++k)
@@ -240,8 +244,11 @@ void EllipsesToLines(Workspace& ws, double stepDegrees) {
       return AddPoint(AddPoint(el.center, ScalePoint(u, length * std::cos(s))),
                       ScalePoint(w, -length * el.henpei * std::sin(s)));
     };
-    // An elliptical arc through parameter 0 ends at a smaller parameter than it starts.
-    const double end = el.owari > el.kaisi ? el.owari : el.owari + 2 * kPi;
+    if (!std::isfinite(el.kaisi) || !std::isfinite(el.owari)) continue;
+    // An elliptical arc through parameter 0 ends at a smaller parameter than it starts; no
+    // ellipse runs more than once round.
+    const double end =
+        std::min(el.owari > el.kaisi ? el.owari : el.owari + 2 * kPi, el.kaisi + 2 * kPi);
     double s = el.kaisi;
     TAcadPoint previous = at(s);
     while (s < end) {

@@ -10,13 +10,13 @@
 #include <cstdio>
 #include <map>
 #include <numbers>
-#include <random>
 #include <set>
 #include <system_error>
 
 #include "dxf/code_page.h"
 #include "dxf/dxf_document.h"
 #include "dxf/dxf_reader.h"
+#include "dxf/file_replace.h"
 #include "dxf/number_format.h"
 
 namespace vorn::dxf {
@@ -686,34 +686,6 @@ class R12Writer {
   std::set<std::string> usedLayers_, usedLineTypes_, usedStyles_;
 };
 
-// ---------------------------------------------------------------------------------------------
-// Saving
-
-// A new file beside `path` that did not exist before, opened for writing; the random part
-// makes sure no file of the user's is ever taken over.
-std::filesystem::path CreateTemporaryBeside(const std::filesystem::path& path, std::FILE*& file) {
-  std::random_device seed;
-  std::mt19937_64 generator(seed());
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::filesystem::path temporary = path;
-    temporary += ".vorn-" + HexHandle(generator() & 0xFFFFFFFFFFULL) + ".tmp";
-    file = std::fopen(temporary.c_str(), "wbx");
-    if (file) return temporary;
-    if (errno != EEXIST) break;
-  }
-  throw DxfSaveError("cannot create a temporary file beside " + path.string());
-}
-
-void WriteAll(const std::filesystem::path& temporary, std::FILE* file, const std::string& bytes) {
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    throw DxfSaveError("cannot write " + temporary.string());
-  }
-}
-
 }  // namespace
 
 std::string R12WriteNotes::Describe() const {
@@ -742,20 +714,8 @@ std::string WriteDrawingR12(const Drawing& drawing) {
 }
 
 R12WriteNotes SaveDrawingR12(const Drawing& drawing, const std::filesystem::path& path) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    throw DxfSaveError("cannot save over the folder " + path.string());
-  }
-  R12Output output = WriteDrawingR12WithNotes(drawing);
-  std::FILE* file = nullptr;
-  const std::filesystem::path temporary = CreateTemporaryBeside(path, file);
-  WriteAll(temporary, file, output.bytes);
-  std::filesystem::rename(temporary, path, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    throw DxfSaveError("cannot replace " + path.string() + ": " + ec.message());
-  }
+  const R12Output output = WriteDrawingR12WithNotes(drawing);
+  ReplaceFileContents(path, output.bytes);
   return output.notes;
 }
 

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "dxf/code_page.h"
+#include "dxf/file_replace.h"
 #include "dxf/number_format.h"
 
 namespace vorn {
@@ -19,27 +20,7 @@ std::string DxfDocument::Text() const {
 }
 
 void DxfDocument::SaveToFile(const std::filesystem::path& path, std::string_view encoding) const {
-  const std::string bytes = Utf8ToEncoding(Text(), encoding);
-  std::filesystem::path temporary = path;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) throw DxfSaveError("cannot write " + temporary.string());
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      throw DxfSaveError("cannot write " + temporary.string());
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, path, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    throw DxfSaveError("cannot replace " + path.string() + ": " + ec.message());
-  }
+  ReplaceFileContents(path, Utf8ToEncoding(Text(), encoding));
 }
 
 void AddFrameOpening(DxfDocument& doc, bool withLineTypeTable) {

@@ -160,7 +160,9 @@ TEST_F(SavedDocument, SavedInTheCadCodePageAndReadableByAnIndependentReader) {
   const std::string bytes = ReadBytes(file);
   EXPECT_EQ(bytes, Utf8ToEncoding(kGolden, kCadEncoding));
   EXPECT_EQ(bytes.find("日影"), std::string::npos) << "text must be CP932, not UTF-8";
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "VORN_1.dxf.tmp"));
+  for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+    EXPECT_EQ(entry.path().filename(), "VORN_1.dxf") << "no temporary file is left behind";
+  }
 
   const std::filesystem::path report = dir_ / "report.txt";
   const std::string script =
@@ -198,6 +200,12 @@ TEST_F(SavedDocument, FailedSaveLeavesTheOldFileWhole) {
   unencodable.Add("  1\r\n\xF0\x9F\x98\x80");  // an emoji has no CP932 form
   EXPECT_THROW(unencodable.SaveToFile(file, kCadEncoding), CodePageError);
   EXPECT_EQ(ReadBytes(file), "old");
+
+  // A file of the user's that happens to have a temporary-looking name is never touched.
+  std::ofstream(dir_ / "VORN_2.dxf.tmp") << "mine";
+  SmallDocument().SaveToFile(file, kCadEncoding);
+  EXPECT_EQ(ReadBytes(dir_ / "VORN_2.dxf.tmp"), "mine");
+  EXPECT_THROW(SmallDocument().SaveToFile(dir_, kCadEncoding), DxfSaveError);
 
   const std::filesystem::path missing = dir_ / "no such folder" / "VORN_3.dxf";
   EXPECT_THROW(SmallDocument().SaveToFile(missing, kCadEncoding), DxfSaveError);
