@@ -130,11 +130,14 @@ void TForm1::DrawVornLine(bool /*animate*/) {
     return;
   }
   const cad::CadLink link = MakeCadLink();
+  cad::CadDocumentPtr document;
+  bool undoMarkOpen = false;
   try {
     const cad::CadApplicationPtr application = cad_.connector.GetActiveObject(TargetProgID);
     cad::ActivateCad(*application, link);
-    const cad::CadDocumentPtr document = application->ActiveDocument();
+    document = application->ActiveDocument();
     document->StartUndoMark();
+    undoMarkOpen = true;
     cad::LoadHiddenLinetype(*application, link);
     cad::EnsureLayer(*application, params.layer);
     BeginHourlyRun();
@@ -153,6 +156,7 @@ void TForm1::DrawVornLine(bool /*animate*/) {
       cad::SaveAndInsertDiagram(*application, *document, dxf, folders_.OutputFolder(),
                                 cad::InsertionRequest{}, link);
     }
+    undoMarkOpen = false;
     document->EndUndoMark();
     document->Regen(0);
     ProgressBar1.Position = 0;
@@ -160,6 +164,13 @@ void TForm1::DrawVornLine(bool /*animate*/) {
     // The user has been told that the CAD stays busy.
   } catch (const cad::CadError&) {
     ShowMessage(kShadowFailed);
+  }
+  // A CAD left inside an open undo mark would fold the user's next edits into this group.
+  if (undoMarkOpen) {
+    try {
+      document->EndUndoMark();
+    } catch (const cad::CadError&) {
+    }
   }
   EndHourlyRun();
 }
