@@ -41,7 +41,7 @@ bool FillShadowSegments(Workspace& ws, const SunPos& sun, double h, RunMonitor& 
 }  // namespace
 
 std::optional<std::string> CheckHourlyTimes(double firstHour, double lastHour, double stepHours) {
-  if (!(stepHours > 0.0)) return std::string(kHourStepMessage);
+  if (!(stepHours >= kMinimumHourStep)) return std::string(kHourStepMessage);
   if (!IsSunTime(firstHour) || !IsSunTime(lastHour)) return std::string(kHourRangeMessage);
   return std::nullopt;
 }

@@ -37,10 +37,13 @@ class RunMonitor {
 
 inline constexpr const char* kShadowFailed = "日影作成に失敗しました．";
 inline constexpr const char* kHourRangeMessage = "時刻は8.0から16.0までの範囲で指定して下さい．";
-inline constexpr const char* kHourStepMessage = "時間間隔には0より大きい値を指定して下さい．";
+inline constexpr const char* kHourStepMessage =
+    "時間間隔には1分（0.0167）以上の値を指定して下さい．";
+// The smallest step: finer steps only pile up outlines, and a step near 0 would never end.
+inline constexpr double kMinimumHourStep = 1.0 / 60.0 - 1e-9;
 
 // Why the times cannot be drawn: a first or last time outside 8-16 h has no sun position, and a
-// step that is not positive would never reach the last time. Empty when they are fine.
+// step below one minute is refused. Empty when they are fine.
 std::optional<std::string> CheckHourlyTimes(double firstHour, double lastHour, double stepHours);
 
 // The number of times of the run, as the progress bar counts them.

@@ -71,6 +71,8 @@ TEST(HourlyTimes, RangeAndStepAreChecked) {
   EXPECT_EQ(CheckHourlyTimes(8.0, 16.5, 1.0), std::string(kHourRangeMessage));
   EXPECT_EQ(CheckHourlyTimes(8.0, 16.0, 0.0), std::string(kHourStepMessage));
   EXPECT_EQ(CheckHourlyTimes(8.0, 16.0, -1.0), std::string(kHourStepMessage));
+  EXPECT_EQ(CheckHourlyTimes(8.0, 16.0, 1e-12), std::string(kHourStepMessage));
+  EXPECT_FALSE(CheckHourlyTimes(8.0, 16.0, 1.0 / 60.0));
   EXPECT_EQ(HourlyTimeCount(8, 16, 1.0), 9);
   EXPECT_EQ(HourlyTimeCount(8, 16, 0.5), 17);
 }
