@@ -12,6 +12,7 @@
 #include "app/main_form.h"
 #include "app/settings_file.h"
 #include "app/shell.h"
+#include "cad/cad_operations.h"
 #include "cad/host/drawing_host.h"
 #include "cad/host/drawing_svg.h"
 #include "cad/host/scripted_interaction.h"
@@ -83,28 +84,38 @@ struct BatchContext {
 };
 
 // The handles the building pick answers with: the named layers' or handles' entities, or
-// every model-space entity.
-std::vector<std::string> BuildingHandles(const BatchContext& c) {
-  if (!c.options.buildingHandles.empty()) return c.options.buildingHandles;
+// every model-space entity. A handle that names no entity is reported by name.
+std::optional<std::vector<std::string>> BuildingHandles(const BatchContext& c,
+                                                        const std::string& command) {
   const std::set<std::string> layers(c.options.buildingLayers.begin(),
                                      c.options.buildingLayers.end());
+  std::set<std::string> present;
   std::vector<std::string> handles;
   for (const auto& e : c.host.Document().modelSpace) {
+    present.insert(cad::UpperAscii(e.entity.common.handle));
     if (layers.empty() || layers.count(e.entity.common.layer) > 0) {
       handles.push_back(e.entity.common.handle);
     }
   }
-  return handles;
+  if (c.options.buildingHandles.empty()) return handles;
+  for (const std::string& handle : c.options.buildingHandles) {
+    if (present.count(cad::UpperAscii(handle)) == 0) {
+      c.err << "vorn-batch: " << command << ": no entity has the handle " << handle << "\n";
+      return std::nullopt;
+    }
+  }
+  return c.options.buildingHandles;
 }
 
 bool PickBuilding(BatchContext& c, const std::string& command) {
-  const std::vector<std::string> handles = BuildingHandles(c);
-  if (handles.empty()) {
+  const std::optional<std::vector<std::string>> handles = BuildingHandles(c, command);
+  if (!handles) return false;
+  if (handles->empty()) {
     c.err << "vorn-batch: " << command << ": no entities to pick as the building"
           << (c.options.buildingLayers.empty() ? "" : " on the given layers") << "\n";
     return false;
   }
-  c.user.SelectHandles(handles);
+  c.user.SelectHandles(*handles);
   c.form.Button2Click();
   if (c.form.workspace.BuildingEdges.empty()) {
     c.err << "vorn-batch: " << command
