@@ -11,19 +11,6 @@ namespace vorn {
 
 namespace {
 
-std::string AsUtf8(const std::string& bytes) {
-  try {
-    // Valid UTF-8 comes through unchanged; anything else is taken as the CAD's code page.
-    return EncodingToUtf8(bytes, "UTF-8");
-  } catch (const CodePageError&) {
-  }
-  try {
-    return EncodingToUtf8(bytes, kCadEncoding);
-  } catch (const CodePageError&) {
-    return {};
-  }
-}
-
 std::string OrDefault(std::string text, std::string_view fallback) {
   return text.empty() ? std::string(fallback) : text;
 }
@@ -51,7 +38,7 @@ std::vector<std::string> ReadCityFile(const std::filesystem::path& path) {
   if (!in) return {};
   std::ostringstream bytes;
   bytes << in.rdbuf();
-  std::string text = AsUtf8(bytes.str());
+  std::string text = TextFileToUtf8(bytes.str());
   if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
   std::vector<std::string> lines;
   std::istringstream stream(text);

@@ -27,18 +27,6 @@ std::string Lower(std::string_view s) {
   return out;
 }
 
-std::string DecodeText(const std::string& bytes) {
-  try {
-    return EncodingToUtf8(bytes, "UTF-8");
-  } catch (const CodePageError&) {
-  }
-  try {
-    return EncodingToUtf8(bytes, kCadEncoding);
-  } catch (const CodePageError&) {
-    return {};
-  }
-}
-
 // The order a sorted list box shows: letter case ignored, ties kept stable by byte order.
 bool ListLess(const std::string& a, const std::string& b) {
   const std::string la = Lower(a);
@@ -55,7 +43,7 @@ std::optional<std::vector<std::string>> ReadTargetList(const std::filesystem::pa
   if (!in) return std::nullopt;
   std::ostringstream bytes;
   bytes << in.rdbuf();
-  std::string text = DecodeText(bytes.str());
+  std::string text = TextFileToUtf8(bytes.str());
   if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
   std::vector<std::string> lines;
   std::istringstream stream(text);

@@ -90,4 +90,14 @@ std::string EncodingToUtf8(std::string_view bytes, std::string_view encoding) {
   return Convert(bytes, encoding, "UTF-8");
 }
 
+std::string TextFileToUtf8(std::string_view bytes) {
+  for (std::string_view encoding : {std::string_view("UTF-8"), kCadEncoding}) {
+    try {
+      return EncodingToUtf8(bytes, encoding);
+    } catch (const CodePageError&) {
+    }
+  }
+  return {};
+}
+
 }  // namespace vorn

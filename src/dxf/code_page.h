@@ -27,4 +27,8 @@ std::string EncodingToUtf8(std::string_view bytes, std::string_view encoding);
 // The encoding the CAD expects for files it reads: CP932 for this Japanese product.
 inline constexpr std::string_view kCadEncoding = "CP932";
 
+// A text file of the user's as UTF-8: valid UTF-8 as it is, anything else taken as the CAD's
+// code page (files written by the older ANSI program); empty when it is neither.
+std::string TextFileToUtf8(std::string_view bytes);
+
 }  // namespace vorn
