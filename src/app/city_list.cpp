@@ -1,10 +1,8 @@
 #include "app/city_list.h"
 
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
-#include "dxf/code_page.h"
+#include "app/file_io.h"
 #include "geometry/point_ops.h"
 
 namespace vorn {
@@ -34,19 +32,7 @@ const std::vector<std::string>& BuiltInCities() {
 }
 
 std::vector<std::string> ReadCityFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  std::string text = TextFileToUtf8(bytes.str());
-  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-  }
-  return lines;
+  return ReadTextFileLines(path).value_or(std::vector<std::string>{});
 }
 
 std::vector<std::string> LoadCityItems(const std::filesystem::path& cityFile) {

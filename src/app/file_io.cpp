@@ -1,7 +1,10 @@
 #include "app/file_io.h"
 
 #include <fstream>
+#include <sstream>
 #include <system_error>
+
+#include "dxf/code_page.h"
 
 namespace vorn {
 
@@ -27,6 +30,22 @@ std::string WriteFileAtomically(const std::filesystem::path& path, std::string_v
     return "ファイル " + path.string() + " を置き換えられません: " + ec.message();
   }
   return {};
+}
+
+std::optional<std::vector<std::string>> ReadTextFileLines(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  std::string text = TextFileToUtf8(bytes.str());
+  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+  }
+  return lines;
 }
 
 }  // namespace vorn

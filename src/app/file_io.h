@@ -1,14 +1,21 @@
-// Whole-file writes that never leave half a file behind.
+// The program's small text files: reading them as lines, and whole-file writes that never
+// leave half a file behind.
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vorn {
 
 // Writes to a temporary file beside the target and renames it over the target. Returns an
 // error text naming the file, empty on success.
 std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// The file's lines as UTF-8 (UTF-8 or the CAD's code page, byte order mark and CR removed);
+// nothing when it cannot be opened.
+std::optional<std::vector<std::string>> ReadTextFileLines(const std::filesystem::path& path);
 
 }  // namespace vorn

@@ -1,13 +1,10 @@
 #include "app/target_cad.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "app/file_io.h"
 #include "app/key_filter.h"
 #include "app/shell.h"
-#include "dxf/code_page.h"
 
 namespace vorn {
 
@@ -39,19 +36,11 @@ bool ListLess(const std::string& a, const std::string& b) {
 std::optional<std::vector<std::string>> ReadTargetList(const std::filesystem::path& path) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  std::string text = TextFileToUtf8(bytes.str());
-  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.find_first_not_of(" \t") == std::string::npos) continue;
-    lines.push_back(std::move(line));
-  }
+  std::optional<std::vector<std::string>> lines = ReadTextFileLines(path);
+  if (!lines) return std::nullopt;
+  std::erase_if(*lines, [](const std::string& line) {
+    return line.find_first_not_of(" \t") == std::string::npos;
+  });
   return lines;
 }
 
