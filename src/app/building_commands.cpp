@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "acquisition/building_pick.h"
+#include "app/form_run_monitor.h"
 #include "app/main_form.h"
 #include "app/number_box.h"
 #include "cad/cad_operations.h"
@@ -16,19 +17,6 @@ namespace vorn {
 namespace {
 
 inline constexpr const char* kAnimationUnsupported = "[アニメ]には対応していません．";
-
-// The hourly run's view of the form: the stop flag, the progress bar, events, messages.
-class FormRunMonitor final : public RunMonitor {
- public:
-  explicit FormRunMonitor(TForm1& form) : form_(form) {}
-  bool Running() override { return form_.RunningFlag; }
-  void AdvanceProgress() override { ++form_.ProgressBar1.Position; }
-  void ProcessMessages() override { form_.shell().ProcessMessages(); }
-  void ShowMessage(const std::string& text) override { form_.ShowMessage(text); }
-
- private:
-  TForm1& form_;
-};
 
 }  // namespace
 

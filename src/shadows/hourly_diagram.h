@@ -8,6 +8,7 @@
 
 #include "dxf/dxf_document.h"
 #include "geometry/outline_kernel.h"
+#include "geometry/run_monitor.h"
 #include "geometry/sun_position.h"
 #include "geometry/workspace.h"
 
@@ -22,17 +23,6 @@ struct HourlyDiagramParameters {
   std::string layer = "VORN_JIKOKU";
   std::string textHeight = "300.0";  // written as the user typed it
   bool timeOnly = true;              // label without the sun's azimuth
-};
-
-// What a long run needs from the window: the stop flag, the progress bar, pending events and
-// message boxes.
-class RunMonitor {
- public:
-  virtual ~RunMonitor() = default;
-  virtual bool Running() = 0;
-  virtual void AdvanceProgress() = 0;
-  virtual void ProcessMessages() = 0;
-  virtual void ShowMessage(const std::string& text) = 0;
 };
 
 inline constexpr const char* kShadowFailed = "日影作成に失敗しました．";
