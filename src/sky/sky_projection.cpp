@@ -92,6 +92,12 @@ bool RepeatsEdge(const TLineEnt& a, const TLineEnt& b) {
 
 }  // namespace
 
+std::string SurroundedMessage(const std::string& pointName) {
+  return "測定点 " + pointName +
+         " は建物に半周以上囲まれているため，天空率を計算できません．（建物は測定点から見て地平線の"
+         "半分以内に収まっている必要があります）";
+}
+
 double NorthUpRotation(double northDegrees) { return kPi / 2 - northDegrees * kPi / 180.0; }
 
 TAcadPoint TurnAboutCentre(const TAcadPoint& p, double angle) {

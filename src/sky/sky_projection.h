@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "geometry/records.h"
@@ -91,6 +92,9 @@ SkyProjectionResult ProjectSkyLines(Workspace& ws, const SkyProjectionParameters
 
 // The kernel sequence on AryLine: merge, split, de-duplicate, trace from the lower-left corner.
 bool TraceSkyOutline(Workspace& ws);
+
+// The message that ends the calculation of a point the buildings surround.
+std::string SurroundedMessage(const std::string& pointName);
 
 enum class SkyLineResult { kTraced, kTooFewSegments, kTraceFailed, kSurrounded, kNotFinite };
 
