@@ -96,7 +96,9 @@ const std::map<std::string, std::pair<Shortcut, const char*>>& Shortcuts() {
 bool TakesValue(const std::string& option) {
   static const std::vector<std::string> kWithValue = {
       "-o",         "--settings", "--set",          "--building-layer", "--building-handle",
-      "--work-dir", "--svg",      "--dump-settings"};
+      "--work-dir", "--svg",      "--dump-settings",
+      "--report",   "--type",     "--at",           "--point",          "--table-at",
+      "--position-table-at"};
   return Shortcuts().count(option) > 0 ||
          std::find(kWithValue.begin(), kWithValue.end(), option) != kWithValue.end();
 }
@@ -121,6 +123,22 @@ std::string ApplyOption(BatchOptions& o, const std::string& option, const std::s
     o.svg = value;
   } else if (option == "--dump-settings") {
     o.dumpSettings = value;
+  } else if (option == "--report") {
+    o.report = value;
+  } else if (option == "--type") {
+    if (value != "A" && value != "B") return "--type expects A or B, not \"" + value + "\"";
+    o.skyType = value;
+  } else if (option == "--at" || option == "--point" || option == "--table-at" ||
+             option == "--position-table-at") {
+    const std::vector<std::string> xy = Split(value, ',');
+    if (xy.size() != 2 || !IsNumber(xy[0]) || !IsNumber(xy[1])) {
+      return option + " expects X,Y with numbers, not \"" + value + "\"";
+    }
+    const TAcadPointXY p{*ParseDouble(xy[0]), *ParseDouble(xy[1])};
+    if (option == "--at") o.at = p;
+    if (option == "--point") o.point = p;
+    if (option == "--table-at") o.tableAt = p;
+    if (option == "--position-table-at") o.positionTableAt = p;
   } else {
     const auto& [parse, expected] = Shortcuts().at(option);
     const auto keys = parse(value);
@@ -133,7 +151,7 @@ std::string ApplyOption(BatchOptions& o, const std::string& option, const std::s
 }  // namespace
 
 const std::vector<std::string>& KnownCommands() {
-  static const std::vector<std::string> kCommands = {"hourly"};
+  static const std::vector<std::string> kCommands = {"hourly", "sky", "sky-draw", "sky-pick"};
   return kCommands;
 }
 
@@ -176,6 +194,12 @@ ParseResult ParseBatchArguments(const std::vector<std::string>& args) {
   if (!o.buildingLayers.empty() && !o.buildingHandles.empty()) {
     return {std::nullopt, "--building-layer and --building-handle cannot be combined"};
   }
+  for (const std::string& command : o.commands) {
+    if (command == "sky-draw" && !o.at) return {std::nullopt, "sky-draw needs --at X,Y"};
+    if (command == "sky-pick" && (!o.at || !o.point)) {
+      return {std::nullopt, "sky-pick needs --point X,Y and --at X,Y"};
+    }
+  }
   if (o.output.empty()) o.output = DefaultOutputPath(o.drawing);
   return {o, {}};
 }
@@ -185,6 +209,12 @@ std::string UsageText() {
          "Runs the commands in order on the drawing and saves the result.\n"
          "commands:\n"
          "  hourly                  hourly shadow diagram of the picked building\n"
+         "  sky                     recalculate the sky factors of the measurement points\n"
+         "  sky-draw                sky diagrams of all measurement points in a row\n"
+         "  sky-pick                one sky diagram: the measurement point, then its placement\n"
+         "  sky                     recalculate the sky factors of the measurement points\n"
+         "  sky-draw                sky diagrams of all measurement points in a row\n"
+         "  sky-pick                one sky diagram: the measurement point, then its placement\n"
          "  (none)                  open the drawing and save it again\n"
          "options:\n"
          "  -o FILE.dxf             the resulting drawing (default: DRAWING-vorn.dxf)\n"
@@ -201,6 +231,18 @@ std::string UsageText() {
          "  --work-dir DIR          folder for the VORN_ files (default: beside the output)\n"
          "  --svg FILE.svg          also render the resulting drawing as SVG\n"
          "  --dump-settings FILE.ini write the effective settings\n"
+         "  --report FILE.tsv       sky: write the measurement-point grid as tab-separated text\n"
+         "  --type A|B              sky-draw, sky-pick: the diagram type (default A)\n"
+         "  --at X,Y                sky-draw: centre of the first diagram; sky-pick: its placement\n"
+         "  --point X,Y             sky-pick: the measurement point\n"
+         "  --table-at X,Y          sky-pick: placement of the area table\n"
+         "  --position-table-at X,Y sky-pick: placement of the position table\n"
+         "  --report FILE.tsv       sky: write the measurement-point grid as tab-separated text\n"
+         "  --type A|B              sky-draw, sky-pick: the diagram type (default A)\n"
+         "  --at X,Y                sky-draw: centre of the first diagram; sky-pick: its placement\n"
+         "  --point X,Y             sky-pick: the measurement point\n"
+         "  --table-at X,Y          sky-pick: placement of the area table\n"
+         "  --position-table-at X,Y sky-pick: placement of the position table\n"
          "  -v                      echo the CAD prompts on standard output\n"
          "exit status: 0 success, 1 a command failed, 2 bad arguments or unreadable drawing\n";
 }

@@ -16,6 +16,11 @@ struct SettingOverride {
   std::string value;
 };
 
+struct TAcadPointXY {
+  double x = 0.0;
+  double y = 0.0;
+};
+
 struct BatchOptions {
   std::string drawing;
   std::vector<std::string> commands;
@@ -29,6 +34,13 @@ struct BatchOptions {
   std::string dumpSettings;
   bool verbose = false;
   bool help = false;
+  // The sky commands.
+  std::string report;                     // --report FILE.tsv: StringGrid1 after "sky"
+  std::string skyType = "A";              // --type A|B
+  std::optional<TAcadPointXY> at;         // --at X,Y: diagram centre
+  std::optional<TAcadPointXY> point;      // --point X,Y: the measurement point
+  std::optional<TAcadPointXY> tableAt;    // --table-at X,Y: area table
+  std::optional<TAcadPointXY> positionTableAt;  // --position-table-at X,Y
 };
 
 // The commands the tool knows, in the order the help lists them.

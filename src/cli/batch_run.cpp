@@ -1,6 +1,7 @@
 #include "cli/batch_run.h"
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <ostream>
@@ -10,6 +11,7 @@
 #include "app/data_folders.h"
 #include "app/ini_file.h"
 #include "app/main_form.h"
+#include "app/result_grids.h"
 #include "app/settings_file.h"
 #include "app/shell.h"
 #include "cad/cad_operations.h"
@@ -133,10 +135,61 @@ bool RunHourly(BatchContext& c) {
   return c.shell.Messages() == before;
 }
 
+// The sky factors of the measurement points in StringGrid1 (the point entry fills it); every
+// message reports a failure. The report is the grid as tab-separated text.
+bool RunSky(BatchContext& c) {
+  if (!PickBuilding(c, "sky")) return false;
+  const int before = c.shell.Messages();
+  c.form.Button9Click();
+  if (!c.options.report.empty()) {
+    std::ofstream report(c.options.report, std::ios::binary);
+    report << GridText(c.form.StringGrid1);
+    if (!report) {
+      c.err << "vorn-batch: sky: cannot write the report " << c.options.report << "\n";
+      return false;
+    }
+  }
+  return c.shell.Messages() == before;
+}
+
+// The diagrams of all measurement points in a row from --at (一括).
+bool RunSkyDraw(BatchContext& c) {
+  if (!PickBuilding(c, "sky-draw")) return false;
+  const int before = c.shell.Messages();
+  c.user.Point({c.options.at->x, c.options.at->y, 0.0});
+  if (c.options.skyType == "B") {
+    c.form.Button24Click();
+  } else {
+    c.form.Button18Click();
+  }
+  return c.shell.Messages() == before;
+}
+
+// One diagram as the interactive 測定点指示: the point, the diagram's placement, then the
+// tables' placements as the run asks for them.
+bool RunSkyPick(BatchContext& c) {
+  if (!PickBuilding(c, "sky-pick")) return false;
+  const int before = c.shell.Messages();
+  c.user.Point({c.options.point->x, c.options.point->y, 0.0});
+  c.user.InsertionPoint({c.options.at->x, c.options.at->y, 0.0});
+  for (const auto& table : {c.options.tableAt, c.options.positionTableAt}) {
+    if (table) c.user.InsertionPoint({table->x, table->y, 0.0});
+  }
+  if (c.options.skyType == "B") {
+    c.form.Button11Click();
+  } else {
+    c.form.Button8Click();
+  }
+  return c.shell.Messages() == before;
+}
+
 using BatchCommand = std::function<bool(BatchContext&)>;
 
 const std::map<std::string, BatchCommand>& Commands() {
-  static const std::map<std::string, BatchCommand> kCommands = {{"hourly", RunHourly}};
+  static const std::map<std::string, BatchCommand> kCommands = {{"hourly", RunHourly},
+                                                                 {"sky", RunSky},
+                                                                 {"sky-draw", RunSkyDraw},
+                                                                 {"sky-pick", RunSkyPick}};
   return kCommands;
 }
 

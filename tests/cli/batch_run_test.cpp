@@ -127,7 +127,7 @@ TEST_F(BatchRun, BadInputGivesItsReasonAndExitCodeAndNoDrawing) {
       {{Sample(), "hourly", "--settings", At("none.ini"), "-o", o},
        kExitBadInput,
        "cannot read the settings file"},
-      {{Sample(), "sky"}, kExitBadInput, "unknown command"},
+      {{Sample(), "sunset"}, kExitBadInput, "unknown command"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Run(c.args), c.exit) << c.args[0] << " " << err.str();
