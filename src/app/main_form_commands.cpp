@@ -13,16 +13,11 @@ void TForm1::Button6Click() {}
 void TForm1::Button8Click() {}
 void TForm1::Button9Click() {}
 void TForm1::Button11Click() {}
-void TForm1::Button12Click() {}
 void TForm1::Button13Click() {}
 void TForm1::Button14Click() {}
-void TForm1::Button15Click() {}
-void TForm1::Button16Click() {}
 void TForm1::Button18Click() {}
 void TForm1::Button19Click() {}  // "線分化" has no action
 void TForm1::Button20Click() {}
-void TForm1::Button21Click() {}
-void TForm1::Button22Click() {}
 void TForm1::Button24Click() {}
 void TForm1::SpeedButton2Click() {}
 void TForm1::SpeedButton8Click() {}
@@ -31,6 +26,5 @@ void TForm1::UpDown4Click(bool /*up*/) {}
 void TForm1::CheckBox1Click() {}
 void TForm1::CheckListBox1Click() {}
 void TForm1::RadioGroup5Click() {}
-void TForm1::RecalculatePointTimes() {}
 
 }  // namespace vorn
