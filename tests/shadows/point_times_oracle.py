@@ -7,8 +7,8 @@ usage: point_times_oracle.py CASE.json
 The shadow at each sample is the union (shapely) of every building edge's shadow quadrilateral
 and footprint, cast from the textbook sun; a point is in shadow when it lies in that union or
 within 1e-5 mm of it. From the in/out states the total and the entry and exit times of up to
-three periods follow. The first form reads edges, parameters and points from a JSON file and
-prints one line per point: total and the six times, tab-separated. The second reads the
+three periods follow. The first form reads a list of cases (edges, parameters and points) from a
+JSON file and prints one line per point of each case in turn: total and the six times, tab-separated. The second reads the
 building from a site drawing and the points from a report written by vorn-batch (tab-separated
 grid, CRLF) and prints "ok" or the differences.
 """
@@ -109,11 +109,12 @@ def shadow_times(edges, points, lat, decl, north, plane, first, last, step):
 
 def from_json(path):
     with open(path, encoding="utf-8") as f:
-        case = json.load(f)
-    for cells in shadow_times(case["edges"], case["points"], case["lat"], case["decl"],
-                              case["north"], case["plane"], case["first"], case["last"],
-                              case["step"]):
-        print("\t".join(cells))
+        cases = json.load(f)
+    for case in cases:
+        for cells in shadow_times(case["edges"], case["points"], case["lat"], case["decl"],
+                                  case["north"], case["plane"], case["first"], case["last"],
+                                  case["step"]):
+            print("\t".join(cells))
 
 
 def from_site(args):

@@ -471,12 +471,16 @@ TEST(ShadowTimeRun, SecondRegionIsShadowAndAnEnclosedCourtyardIsLit) {
   }
 }
 
-// The oracle: the same run computed independently in Python from the textbook sun and
+// The oracle: the same runs computed independently in Python from the textbook sun and
 // shapely's union of the shadow quadrilaterals and footprints.
 TEST(ShadowTimeOracle, EntryExitTimesAndTotalsMatchTheUnion) {
   testing::TempFolder temp;
   const Sky skies[] = {{35.68, 0, 90}, {34.0, 2, 100}};
   const std::vector<Site> sites = Sites();
+  std::vector<std::vector<PointTimeRow>> runs;
+  std::ostringstream json;
+  json.precision(17);
+  json << "[";
   for (std::size_t si = 0; si < 3; ++si) {
     const Site& site = sites[si];
     const Sky& sky = skies[si % 2];
@@ -488,16 +492,15 @@ TEST(ShadowTimeOracle, EntryExitTimesAndTotalsMatchTheUnion) {
     params.lastHour = 15.5;
     params.stepMinutes = 5.0;
     params.planeHeight = si == 1 ? 4000.0 : 0.0;
-    std::vector<PointTimeRow> rows = Rows(site.points);
+    runs.push_back(Rows(site.points));
     CountingMonitor monitor;
-    RunPointTimes(ws, params, monitor, rows);
+    RunPointTimes(ws, params, monitor, runs.back());
 
-    std::ostringstream json;
-    json.precision(17);
-    json << "{\"lat\": " << sky.latitude << ", \"decl\": " << SeasonDeclination(sky.season)
-         << ", \"north\": " << sky.north << ", \"plane\": " << params.planeHeight
-         << ", \"first\": " << params.firstHour << ", \"last\": " << params.lastHour
-         << ", \"step\": " << params.stepMinutes << ", \"edges\": [";
+    json << (si ? ", " : "") << "{\"lat\": " << sky.latitude
+         << ", \"decl\": " << SeasonDeclination(sky.season) << ", \"north\": " << sky.north
+         << ", \"plane\": " << params.planeHeight << ", \"first\": " << params.firstHour
+         << ", \"last\": " << params.lastHour << ", \"step\": " << params.stepMinutes
+         << ", \"edges\": [";
     for (std::size_t i = 0; i < site.edges.size(); ++i) {
       const TLineEnt& e = site.edges[i];
       json << (i ? ", " : "") << "[" << e.st.x << ", " << e.st.y << ", " << e.st.z << ", " << e.ed.x
@@ -508,26 +511,29 @@ TEST(ShadowTimeOracle, EntryExitTimesAndTotalsMatchTheUnion) {
       json << (i ? ", " : "") << "[" << site.points[i].x << ", " << site.points[i].y << "]";
     }
     json << "]}";
-    const auto input = temp.path() / "case.json";
-    const auto output = temp.path() / "expected.tsv";
-    testing::WriteFile(input, json.str());
-    const std::string command = std::string(VORN_PYTHON) + " " + VORN_SOURCE_DIR +
-                                "/tests/shadows/point_times_oracle.py " + input.string() + " > " +
-                                output.string() + " 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << testing::ReadFile(output);
-    std::istringstream lines(testing::ReadFile(output));
-    std::string line;
+  }
+  json << "]";
+  const auto input = temp.path() / "cases.json";
+  const auto output = temp.path() / "expected.tsv";
+  testing::WriteFile(input, json.str());
+  const std::string command = std::string(VORN_PYTHON) + " " + VORN_SOURCE_DIR +
+                              "/tests/shadows/point_times_oracle.py " + input.string() + " > " +
+                              output.string() + " 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << testing::ReadFile(output);
+  std::istringstream lines(testing::ReadFile(output));
+  for (std::size_t si = 0; si < runs.size(); ++si) {
     int shaded = 0;
-    for (const PointTimeRow& row : rows) {
-      ASSERT_TRUE(std::getline(lines, line)) << site.name;
+    for (const PointTimeRow& row : runs[si]) {
+      std::string line;
+      ASSERT_TRUE(std::getline(lines, line)) << sites[si].name;
       std::string got;
       for (std::size_t c = 0; c < row.record.cells.size(); ++c) {
         got += (c ? "\t" : "") + row.record.cells[c];
       }
-      EXPECT_EQ(got, line) << site.name << " point " << row.p.x << "," << row.p.y;
+      EXPECT_EQ(got, line) << sites[si].name << " point " << row.p.x << "," << row.p.y;
       if (!row.record.time(0).empty()) ++shaded;
     }
-    EXPECT_GT(shaded, 3) << site.name;
+    EXPECT_GT(shaded, 3) << sites[si].name;
   }
 }
 
