@@ -97,8 +97,11 @@ bool TakesValue(const std::string& option) {
   static const std::vector<std::string> kWithValue = {
       "-o",         "--settings", "--set",          "--building-layer", "--building-handle",
       "--work-dir", "--svg",      "--dump-settings"};
+  static const std::vector<std::string> kPointOptions = {"--points", "--points-layer",
+                                                         "--report", "--at"};
   return Shortcuts().count(option) > 0 ||
-         std::find(kWithValue.begin(), kWithValue.end(), option) != kWithValue.end();
+         std::find(kWithValue.begin(), kWithValue.end(), option) != kWithValue.end() ||
+         std::find(kPointOptions.begin(), kPointOptions.end(), option) != kPointOptions.end();
 }
 
 // Applies one option with its value; an error text when the value is not acceptable.
@@ -121,6 +124,18 @@ std::string ApplyOption(BatchOptions& o, const std::string& option, const std::s
     o.svg = value;
   } else if (option == "--dump-settings") {
     o.dumpSettings = value;
+  } else if (option == "--points") {
+    o.pointsFile = value;
+  } else if (option == "--points-layer") {
+    o.pointsLayer = value;
+  } else if (option == "--report") {
+    o.report = value;
+  } else if (option == "--at") {
+    const std::vector<std::string> xy = Split(value, ',');
+    if (xy.size() != 2 || !IsNumber(xy[0]) || !IsNumber(xy[1])) {
+      return "--at expects X,Y with numbers, not \"" + value + "\"";
+    }
+    o.annotateAt = std::make_pair(*ParseDouble(xy[0]), *ParseDouble(xy[1]));
   } else {
     const auto& [parse, expected] = Shortcuts().at(option);
     const auto keys = parse(value);
@@ -130,10 +145,26 @@ std::string ApplyOption(BatchOptions& o, const std::string& option, const std::s
   return {};
 }
 
+bool Runs(const BatchOptions& o, const std::string& command) {
+  return std::find(o.commands.begin(), o.commands.end(), command) != o.commands.end();
+}
+
+// The point commands' options: one source of points, and a place for the annotation.
+std::string CheckPointOptions(const BatchOptions& o) {
+  if (!o.pointsFile.empty() && !o.pointsLayer.empty()) {
+    return "--points and --points-layer cannot be combined";
+  }
+  if (Runs(o, "points") && o.pointsFile.empty() && o.pointsLayer.empty()) {
+    return "points needs --points FILE.csv or --points-layer NAME";
+  }
+  if (Runs(o, "annotate") && !o.annotateAt) return "annotate needs --at X,Y";
+  return {};
+}
+
 }  // namespace
 
 const std::vector<std::string>& KnownCommands() {
-  static const std::vector<std::string> kCommands = {"hourly"};
+  static const std::vector<std::string> kCommands = {"hourly", "points", "annotate"};
   return kCommands;
 }
 
@@ -153,6 +184,8 @@ ParseResult ParseBatchArguments(const std::vector<std::string>& args) {
       o.help = true;
     } else if (arg == "-v" || arg == "--verbose") {
       o.verbose = true;
+    } else if (arg == "--tenth") {
+      o.tenth = true;
     } else if (TakesValue(arg)) {
       if (i + 1 >= args.size()) return {std::nullopt, arg + " needs a value"};
       const std::string error = ApplyOption(o, arg, args[++i]);
@@ -176,6 +209,7 @@ ParseResult ParseBatchArguments(const std::vector<std::string>& args) {
   if (!o.buildingLayers.empty() && !o.buildingHandles.empty()) {
     return {std::nullopt, "--building-layer and --building-handle cannot be combined"};
   }
+  if (const std::string error = CheckPointOptions(o); !error.empty()) return {std::nullopt, error};
   if (o.output.empty()) o.output = DefaultOutputPath(o.drawing);
   return {o, {}};
 }
@@ -185,6 +219,9 @@ std::string UsageText() {
          "Runs the commands in order on the drawing and saves the result.\n"
          "commands:\n"
          "  hourly                  hourly shadow diagram of the picked building\n"
+         "  points                  shadow time at the specific points (needs --points or\n"
+         "                          --points-layer; Tokutei.takasa, Touji.kankaku)\n"
+         "  annotate                the specific points' results as texts at --at X,Y\n"
          "  (none)                  open the drawing and save it again\n"
          "options:\n"
          "  -o FILE.dxf             the resulting drawing (default: DRAWING-vorn.dxf)\n"
@@ -201,6 +238,11 @@ std::string UsageText() {
          "  --work-dir DIR          folder for the VORN_ files (default: beside the output)\n"
          "  --svg FILE.svg          also render the resulting drawing as SVG\n"
          "  --dump-settings FILE.ini write the effective settings\n"
+         "  --points FILE.csv       points to pick, one a line: x,y[,z[,name]] (# comments)\n"
+         "  --points-layer NAME     select the circle-and-text point marks on the layer\n"
+         "  --tenth                 evaluation step divided by 10 (評価時間を 1/10 に)\n"
+         "  --report FILE.tsv       write the result grid as its copy command does\n"
+         "  --at X,Y                where annotate places its texts\n"
          "  -v                      echo the CAD prompts on standard output\n"
          "exit status: 0 success, 1 a command failed, 2 bad arguments or unreadable drawing\n";
 }

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vorn::cli {
@@ -27,6 +28,11 @@ struct BatchOptions {
   std::string workDir;  // empty: a folder beside the output
   std::string svg;
   std::string dumpSettings;
+  std::string pointsFile;   // --points: a CSV file of points for the point commands
+  std::string pointsLayer;  // --points-layer: the layer of their circle-and-text marks
+  bool tenth = false;       // --tenth: the evaluation step divided by 10
+  std::string report;       // --report: the result grid as tab-separated text
+  std::optional<std::pair<double, double>> annotateAt;  // --at X,Y
   bool verbose = false;
   bool help = false;
 };

@@ -43,7 +43,14 @@ def shadow_offset(lat_deg, decl, north_deg, t):
     return dx * length, dy * length
 
 
-def shadow_union(edges, plane, offset):
+def shadow_union(edges, plane, offset, points):
+    """The union of the pieces that can hold a point: a piece whose box, widened by the
+    tolerance, holds none of the points cannot change any point's answer."""
+    def near(corners):
+        xs, ys = [c[0] for c in corners], [c[1] for c in corners]
+        return any(min(xs) - 1 <= x <= max(xs) + 1 and min(ys) - 1 <= y <= max(ys) + 1
+                   for x, y in points)
+
     pieces = []
     for x1, y1, z1, x2, y2, z2 in edges:
         def cast(x, y, z):
@@ -51,6 +58,8 @@ def shadow_union(edges, plane, offset):
                 return (x, y)
             return (x + offset[0] * (z - plane), y + offset[1] * (z - plane))
         corners = [(x1, y1), (x2, y2), cast(x2, y2, z2), cast(x1, y1, z1)]
+        if not near(corners):
+            continue
         quad = Polygon(corners)
         if quad.is_valid and quad.area > 0:
             pieces.append(quad)
@@ -58,7 +67,7 @@ def shadow_union(edges, plane, offset):
             pieces.append(LineString(corners + corners[:1]))
         if (x1, y1) != (x2, y2):
             pieces.append(LineString([(x1, y1), (x2, y2)]))
-    return unary_union(pieces)
+    return unary_union(pieces) if pieces else None
 
 
 def hms(t):
@@ -81,7 +90,7 @@ def shadow_times(edges, points, lat, decl, north, plane, first, last, step):
     times = [first + step * i / 60.0 for i in range(n)]
     for t in times:
         offset = shadow_offset(lat, decl, north, t)
-        union = shadow_union(edges, plane, offset) if offset else None
+        union = shadow_union(edges, plane, offset, points) if offset else None
         for k, (x, y) in enumerate(points):
             states[k].append(union is not None and union.distance(Point(x, y)) <= TOLERANCE)
     results = []
