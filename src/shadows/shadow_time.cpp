@@ -29,7 +29,7 @@ bool NearSegment(const TAcadPoint& p, const TAcadPoint& a, const TAcadPoint& b) 
     fx = wx - u * ex;
     fy = wy - u * ey;
   }
-  return std::sqrt(fx * fx + fy * fy) <= kSamePointTol;
+  return fx * fx + fy * fy <= kSamePointTol * kSamePointTol;
 }
 
 void SetBox(ShadowQuad& q) {
@@ -41,11 +41,6 @@ void SetBox(ShadowQuad& q) {
     q.ymin = std::min(q.ymin, p.y);
     q.ymax = std::max(q.ymax, p.y);
   }
-}
-
-bool OutsideBox(const TAcadPoint& p, double xmin, double ymin, double xmax, double ymax) {
-  return p.x < xmin - kBoxMargin || p.x > xmax + kBoxMargin || p.y < ymin - kBoxMargin ||
-         p.y > ymax + kBoxMargin;
 }
 
 // The direction of a shadow as PolarPoint moves along it, axis directions exact, so that one
@@ -69,12 +64,19 @@ TAcadPoint MovedShadowPoint(const TAcadPoint& p, double h, const Direction& d, d
   return {p.x + distance * d.ux, p.y + distance * d.uy, 0.0};
 }
 
-// One sample of the fast form: quadrilaterals once, then every point against them.
+struct Box {
+  double xmin, ymin, xmax, ymax;
+};
+
+// One sample of the fast form: quadrilaterals once, then every point against them. Each point
+// tries first the quadrilateral that held it at the previous sample, since the shadow moves
+// little from one sample to the next; any quadrilateral that holds it gives the same answer.
 class SampleTester {
  public:
-  SampleTester(const LineList& edges, const SunState& sun, double h)
-      : edges_(edges), sun_(sun), h_(h) {
+  SampleTester(const LineList& edges, const SunState& sun, double h, std::size_t points)
+      : edges_(edges), sun_(sun), h_(h), lastHit_(points, 0) {
     quads_.resize(edges.size());
+    boxes_.resize(edges.size());
   }
 
   void Test(double t, const std::vector<TAcadPoint>& points, uint8_t* states) {
@@ -82,7 +84,7 @@ class SampleTester {
     std::fill(states, states + points.size(), uint8_t{0});
     if (!pos.ok || edges_.empty()) return;
     const Direction d = DirectionOf(ShadowDirection(sun_, pos));
-    double xmin = 0.0, ymin = 0.0, xmax = 0.0, ymax = 0.0;
+    Box all{};
     for (std::size_t i = 0; i < edges_.size(); ++i) {
       const TLineEnt& e = edges_[i];
       ShadowQuad& q = quads_[i];
@@ -91,20 +93,27 @@ class SampleTester {
       q.c[2] = MovedShadowPoint(e.ed, h_, d, pos.ratio);
       q.c[3] = MovedShadowPoint(e.st, h_, d, pos.ratio);
       SetBox(q);
+      // The margin is added here once, so the loops below compare without arithmetic.
+      boxes_[i] = {q.xmin - kBoxMargin, q.ymin - kBoxMargin, q.xmax + kBoxMargin,
+                   q.ymax + kBoxMargin};
       if (i == 0) {
-        xmin = q.xmin, ymin = q.ymin, xmax = q.xmax, ymax = q.ymax;
+        all = boxes_[i];
       } else {
-        xmin = std::min(xmin, q.xmin), ymin = std::min(ymin, q.ymin);
-        xmax = std::max(xmax, q.xmax), ymax = std::max(ymax, q.ymax);
+        all = {std::min(all.xmin, boxes_[i].xmin), std::min(all.ymin, boxes_[i].ymin),
+               std::max(all.xmax, boxes_[i].xmax), std::max(all.ymax, boxes_[i].ymax)};
       }
     }
     for (std::size_t k = 0; k < points.size(); ++k) {
       const TAcadPoint& p = points[k];
-      if (OutsideBox(p, xmin, ymin, xmax, ymax)) continue;
-      for (const ShadowQuad& q : quads_) {
-        if (OutsideBox(p, q.xmin, q.ymin, q.xmax, q.ymax)) continue;
-        if (PointInShadowQuad(p, q)) {
+      if (!Holds(all, p)) continue;
+      if (HitAt(lastHit_[k], p)) {
+        states[k] = 1;
+        continue;
+      }
+      for (std::size_t i = 0; i < quads_.size(); ++i) {
+        if (HitAt(i, p)) {
           states[k] = 1;
+          lastHit_[k] = i;
           break;
         }
       }
@@ -112,16 +121,25 @@ class SampleTester {
   }
 
  private:
+  static bool Holds(const Box& b, const TAcadPoint& p) {
+    return p.x >= b.xmin && p.x <= b.xmax && p.y >= b.ymin && p.y <= b.ymax;
+  }
+  bool HitAt(std::size_t i, const TAcadPoint& p) const {
+    return Holds(boxes_[i], p) && PointInShadowQuad(p, quads_[i]);
+  }
+
   const LineList& edges_;
   const SunState& sun_;
   double h_;
   std::vector<ShadowQuad> quads_;
+  std::vector<Box> boxes_;
+  std::vector<std::size_t> lastHit_;
 };
 
 void TestSamples(const LineList& edges, const SunState& sun, double h,
                  const std::vector<double>& times, std::size_t from, std::size_t to,
                  const std::vector<TAcadPoint>& points, std::vector<uint8_t>& states) {
-  SampleTester tester(edges, sun, h);
+  SampleTester tester(edges, sun, h, points.size());
   for (std::size_t s = from; s < to; ++s) {
     tester.Test(times[s], points, states.data() + s * points.size());
   }
@@ -161,17 +179,19 @@ ShadowQuad MakeShadowQuad(const TLineEnt& edge, double h, double direction, doub
 
 bool PointInShadowQuad(const TAcadPoint& p, const ShadowQuad& q) {
   double area2 = 0.0;
-  double longest = 0.0;
+  double longest2 = 0.0;
   for (std::size_t i = 0; i < 4; ++i) {
     const TAcadPoint& a = q.c[i];
     const TAcadPoint& b = q.c[(i + 1) % 4];
     if (NearSegment(p, a, b)) return true;
     area2 += Cross(a.x - q.c[0].x, a.y - q.c[0].y, b.x - q.c[0].x, b.y - q.c[0].y);
-    longest = std::max(longest, std::hypot(b.x - a.x, b.y - a.y));
+    longest2 = std::max(longest2, (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y));
   }
   // A quadrilateral narrower than the tolerance has no point inside that is not already
   // within the tolerance of its boundary (its inradius is at most area / longest side).
-  if (!(std::fabs(area2) / 2.0 >= kSamePointTol * longest) || longest == 0.0) return false;
+  if (longest2 == 0.0 || !(area2 * area2 / 4.0 >= kSamePointTol * kSamePointTol * longest2)) {
+    return false;
+  }
   const double sign = area2 > 0.0 ? 1.0 : -1.0;
   for (std::size_t i = 0; i < 4; ++i) {
     const TAcadPoint& a = q.c[i];
