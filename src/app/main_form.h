@@ -290,6 +290,14 @@ class TForm1 {
   void RadioGroup5Click();
   void RecalculatePointTimes();  // Button23 while it reads "再計算"
 
+  // ---- Point entry and shadow time at points (point_commands.cpp) ----
+  void Button21Click(const TButton& Sender);  // Button21 (mode 1) and Button12 (mode 0)
+  void Button22Click(const TButton& Sender);  // Button22 (mode 1) and Button16 (mode 0)
+  // AryPoint into StringGrid2 (sgno != 0) or StringGrid1, labelled, in order.
+  void TempPointsToSG(int sgno);
+  void GetTokuteiJikan();
+  void DrawNiniText();
+
  private:
   void BuildPageJikoku();
   void BuildPageTouji();

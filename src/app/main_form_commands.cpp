@@ -10,19 +10,13 @@ namespace vorn {
 void TForm1::Button4Click() {}
 void TForm1::Button5Click() {}
 void TForm1::Button6Click() {}
-void TForm1::Button12Click() {}
-void TForm1::Button15Click() {}
-void TForm1::Button16Click() {}
 void TForm1::Button19Click() {}  // "線分化" has no action
 void TForm1::Button20Click() {}
-void TForm1::Button21Click() {}
-void TForm1::Button22Click() {}
 void TForm1::SpeedButton2Click() {}
 void TForm1::UpDown3Click(bool /*up*/) {}
 void TForm1::UpDown4Click(bool /*up*/) {}
 void TForm1::CheckBox1Click() {}
 void TForm1::CheckListBox1Click() {}
 void TForm1::RadioGroup5Click() {}
-void TForm1::RecalculatePointTimes() {}
 
 }  // namespace vorn

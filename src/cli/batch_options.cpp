@@ -96,11 +96,13 @@ const std::map<std::string, std::pair<Shortcut, const char*>>& Shortcuts() {
 bool TakesValue(const std::string& option) {
   static const std::vector<std::string> kWithValue = {
       "-o",         "--settings", "--set",          "--building-layer", "--building-handle",
-      "--work-dir", "--svg",      "--dump-settings",
-      "--report",   "--type",     "--at",           "--point",          "--table-at",
-      "--position-table-at"};
+      "--work-dir", "--svg",      "--dump-settings", "--type",          "--point",
+      "--table-at", "--position-table-at"};
+  static const std::vector<std::string> kPointOptions = {"--points", "--points-layer",
+                                                         "--report", "--at"};
   return Shortcuts().count(option) > 0 ||
-         std::find(kWithValue.begin(), kWithValue.end(), option) != kWithValue.end();
+         std::find(kWithValue.begin(), kWithValue.end(), option) != kWithValue.end() ||
+         std::find(kPointOptions.begin(), kPointOptions.end(), option) != kPointOptions.end();
 }
 
 // Applies one option with its value; an error text when the value is not acceptable.
@@ -123,6 +125,10 @@ std::string ApplyOption(BatchOptions& o, const std::string& option, const std::s
     o.svg = value;
   } else if (option == "--dump-settings") {
     o.dumpSettings = value;
+  } else if (option == "--points") {
+    o.pointsFile = value;
+  } else if (option == "--points-layer") {
+    o.pointsLayer = value;
   } else if (option == "--report") {
     o.report = value;
   } else if (option == "--type") {
@@ -148,10 +154,27 @@ std::string ApplyOption(BatchOptions& o, const std::string& option, const std::s
   return {};
 }
 
+bool Runs(const BatchOptions& o, const std::string& command) {
+  return std::find(o.commands.begin(), o.commands.end(), command) != o.commands.end();
+}
+
+// The point commands' options: one source of points, and a place for the annotation.
+std::string CheckPointOptions(const BatchOptions& o) {
+  if (!o.pointsFile.empty() && !o.pointsLayer.empty()) {
+    return "--points and --points-layer cannot be combined";
+  }
+  if (Runs(o, "points") && o.pointsFile.empty() && o.pointsLayer.empty()) {
+    return "points needs --points FILE.csv or --points-layer NAME";
+  }
+  if (Runs(o, "annotate") && !o.at) return "annotate needs --at X,Y";
+  return {};
+}
+
 }  // namespace
 
 const std::vector<std::string>& KnownCommands() {
-  static const std::vector<std::string> kCommands = {"hourly", "sky", "sky-draw", "sky-pick"};
+  static const std::vector<std::string> kCommands = {"hourly",   "points",   "annotate",
+                                                     "sky",      "sky-draw", "sky-pick"};
   return kCommands;
 }
 
@@ -171,6 +194,8 @@ ParseResult ParseBatchArguments(const std::vector<std::string>& args) {
       o.help = true;
     } else if (arg == "-v" || arg == "--verbose") {
       o.verbose = true;
+    } else if (arg == "--tenth") {
+      o.tenth = true;
     } else if (TakesValue(arg)) {
       if (i + 1 >= args.size()) return {std::nullopt, arg + " needs a value"};
       const std::string error = ApplyOption(o, arg, args[++i]);
@@ -200,6 +225,7 @@ ParseResult ParseBatchArguments(const std::vector<std::string>& args) {
       return {std::nullopt, "sky-pick needs --point X,Y and --at X,Y"};
     }
   }
+  if (const std::string error = CheckPointOptions(o); !error.empty()) return {std::nullopt, error};
   if (o.output.empty()) o.output = DefaultOutputPath(o.drawing);
   return {o, {}};
 }
@@ -209,9 +235,9 @@ std::string UsageText() {
          "Runs the commands in order on the drawing and saves the result.\n"
          "commands:\n"
          "  hourly                  hourly shadow diagram of the picked building\n"
-         "  sky                     recalculate the sky factors of the measurement points\n"
-         "  sky-draw                sky diagrams of all measurement points in a row\n"
-         "  sky-pick                one sky diagram: the measurement point, then its placement\n"
+         "  points                  shadow time at the specific points (needs --points or\n"
+         "                          --points-layer; Tokutei.takasa, Touji.kankaku)\n"
+         "  annotate                the specific points' results as texts at --at X,Y\n"
          "  sky                     recalculate the sky factors of the measurement points\n"
          "  sky-draw                sky diagrams of all measurement points in a row\n"
          "  sky-pick                one sky diagram: the measurement point, then its placement\n"
@@ -231,15 +257,13 @@ std::string UsageText() {
          "  --work-dir DIR          folder for the VORN_ files (default: beside the output)\n"
          "  --svg FILE.svg          also render the resulting drawing as SVG\n"
          "  --dump-settings FILE.ini write the effective settings\n"
-         "  --report FILE.tsv       sky: write the measurement-point grid as tab-separated text\n"
+         "  --points FILE.csv       points to pick, one a line: x,y[,z[,name]] (# comments)\n"
+         "  --points-layer NAME     select the circle-and-text point marks on the layer\n"
+         "  --tenth                 evaluation step divided by 10 (評価時間を 1/10 に)\n"
+         "  --report FILE.tsv       write the result grid as its copy command does\n"
          "  --type A|B              sky-draw, sky-pick: the diagram type (default A)\n"
-         "  --at X,Y                sky-draw: centre of the first diagram; sky-pick: its placement\n"
-         "  --point X,Y             sky-pick: the measurement point\n"
-         "  --table-at X,Y          sky-pick: placement of the area table\n"
-         "  --position-table-at X,Y sky-pick: placement of the position table\n"
-         "  --report FILE.tsv       sky: write the measurement-point grid as tab-separated text\n"
-         "  --type A|B              sky-draw, sky-pick: the diagram type (default A)\n"
-         "  --at X,Y                sky-draw: centre of the first diagram; sky-pick: its placement\n"
+         "  --at X,Y                annotate: where the texts go; sky-draw: centre of the first\n"
+         "                          diagram; sky-pick: the diagram's placement\n"
          "  --point X,Y             sky-pick: the measurement point\n"
          "  --table-at X,Y          sky-pick: placement of the area table\n"
          "  --position-table-at X,Y sky-pick: placement of the position table\n"

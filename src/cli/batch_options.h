@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vorn::cli {
@@ -32,12 +33,15 @@ struct BatchOptions {
   std::string workDir;  // empty: a folder beside the output
   std::string svg;
   std::string dumpSettings;
+  std::string pointsFile;   // --points: a CSV file of points for the point commands
+  std::string pointsLayer;  // --points-layer: the layer of their circle-and-text marks
+  bool tenth = false;       // --tenth: the evaluation step divided by 10
+  std::string report;       // --report: the result grid as tab-separated text
   bool verbose = false;
   bool help = false;
-  // The sky commands.
-  std::string report;                     // --report FILE.tsv: StringGrid1 after "sky"
+  // The placements and the sky commands.
   std::string skyType = "A";              // --type A|B
-  std::optional<TAcadPointXY> at;         // --at X,Y: diagram centre
+  std::optional<TAcadPointXY> at;         // --at X,Y: diagram centre, the annotation's place
   std::optional<TAcadPointXY> point;      // --point X,Y: the measurement point
   std::optional<TAcadPointXY> tableAt;    // --table-at X,Y: area table
   std::optional<TAcadPointXY> positionTableAt;  // --position-table-at X,Y

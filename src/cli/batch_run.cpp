@@ -1,7 +1,6 @@
 #include "cli/batch_run.h"
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <ostream>
@@ -11,13 +10,15 @@
 #include "app/data_folders.h"
 #include "app/ini_file.h"
 #include "app/main_form.h"
-#include "app/result_grids.h"
 #include "app/settings_file.h"
 #include "app/shell.h"
 #include "cad/cad_operations.h"
 #include "cad/host/drawing_host.h"
 #include "cad/host/drawing_svg.h"
 #include "cad/host/scripted_interaction.h"
+#include "cli/point_source.h"
+#include "dxf/dxf_document.h"
+#include "dxf/file_replace.h"
 
 namespace vorn::cli {
 
@@ -47,7 +48,7 @@ class BatchShell final : public Shell {
   void RestoreMainWindow() override {}
   bool IsMainWindowNormal() const override { return true; }
   void ProcessMessages() override {}
-  void SetClipboardText(std::string_view) override {}
+  void SetClipboardText(std::string_view text) override { clipboard_ = text; }
   void Sleep(int) override {}
   ScreenSize Screen() const override { return {1920, 1080}; }
   fs::path ExecutablePath() const override { return workDir_ / "vorn-batch"; }
@@ -59,11 +60,13 @@ class BatchShell final : public Shell {
   void ShowTargetCadDialog(TTargetCADForm&) override {}
 
   int Messages() const { return messages_; }
+  const std::string& Clipboard() const { return clipboard_; }
 
  private:
   std::ostream& err_;
   fs::path workDir_;
   int messages_ = 0;
+  std::string clipboard_;
 };
 
 // The host waits synchronously; sleeping would only slow the batch down.
@@ -83,6 +86,7 @@ struct BatchContext {
   cad::host::DrawingHost& host;
   BatchShell& shell;
   TForm1& form;
+  PointSource points{};
 };
 
 // The handles the building pick answers with: the named layers' or handles' entities, or
@@ -135,19 +139,28 @@ bool RunHourly(BatchContext& c) {
   return c.shell.Messages() == before;
 }
 
-// The sky factors of the measurement points in StringGrid1 (the point entry fills it); every
-// message reports a failure. The report is the grid as tab-separated text.
+// The sky factors of the measurement points in StringGrid1 (the point entry fills it), on the
+// page of their grid; every message reports a failure.
 bool RunSky(BatchContext& c) {
   if (!PickBuilding(c, "sky")) return false;
+  c.form.PageControl1.ActivePageIndex = 3;
   const int before = c.shell.Messages();
   c.form.Button9Click();
-  if (!c.options.report.empty()) {
-    std::ofstream report(c.options.report, std::ios::binary);
-    report << GridText(c.form.StringGrid1);
-    if (!report) {
-      c.err << "vorn-batch: sky: cannot write the report " << c.options.report << "\n";
-      return false;
-    }
+  return c.shell.Messages() == before;
+}
+
+// The specific points entered and their shadow times computed, on the page of their grid.
+bool RunPoints(BatchContext& c) {
+  if (!PickBuilding(c, "points")) return false;
+  if (c.options.tenth) c.form.CheckBox2.Checked = true;
+  // The season of the settings gives the sun's declination, as a click on it would.
+  c.form.RadioGroup1Click();
+  c.form.PageControl1.ActivePageIndex = 2;
+  const int before = c.shell.Messages();
+  const std::string error = EnterGivenPoints(c.form, c.user, c.points, 1);
+  if (!error.empty()) {
+    c.err << "vorn-batch: points: " << error << "\n";
+    return false;
   }
   return c.shell.Messages() == before;
 }
@@ -183,13 +196,26 @@ bool RunSkyPick(BatchContext& c) {
   return c.shell.Messages() == before;
 }
 
+// "作成" with the block placed at --at.
+bool RunAnnotate(BatchContext& c) {
+  const std::size_t pending = c.user.Pending();
+  c.user.InsertionPoint({c.options.at->x, c.options.at->y, 0.0});
+  const int before = c.shell.Messages();
+  c.form.Button15Click();
+  if (c.shell.Messages() != before) return false;
+  if (c.user.Pending() != pending) {
+    c.err << "vorn-batch: annotate: nothing was placed\n";
+    return false;
+  }
+  return true;
+}
+
 using BatchCommand = std::function<bool(BatchContext&)>;
 
 const std::map<std::string, BatchCommand>& Commands() {
-  static const std::map<std::string, BatchCommand> kCommands = {{"hourly", RunHourly},
-                                                                 {"sky", RunSky},
-                                                                 {"sky-draw", RunSkyDraw},
-                                                                 {"sky-pick", RunSkyPick}};
+  static const std::map<std::string, BatchCommand> kCommands = {
+      {"hourly", RunHourly}, {"points", RunPoints},     {"annotate", RunAnnotate},
+      {"sky", RunSky},       {"sky-draw", RunSkyDraw}, {"sky-pick", RunSkyPick}};
   return kCommands;
 }
 
@@ -225,6 +251,15 @@ void ReportSkipped(const cad::host::OpenReport& report, std::ostream& err) {
 }  // namespace
 
 int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
+  PointSource points{{}, o.pointsLayer};
+  if (!o.pointsFile.empty()) {
+    PointFile file = ReadPointFile(o.pointsFile);
+    if (!file.error.empty()) {
+      err << "vorn-batch: " << OneLine(file.error) << "\n";
+      return kExitBadInput;
+    }
+    points.points = std::move(file.points);
+  }
   const fs::path workDir = WorkFolder(o);
   std::error_code ec;
   fs::create_directories(workDir, ec);
@@ -261,7 +296,7 @@ int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     }
   }
 
-  BatchContext context{o, err, user, host, shell, form};
+  BatchContext context{o, err, user, host, shell, form, std::move(points)};
   bool ok = true;
   for (const std::string& command : o.commands) {
     ok = Commands().at(command)(context);
@@ -280,6 +315,17 @@ int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     return kExitCommandFailed;
   }
   out << "drawing: " << o.output << "\n";
+  if (!o.report.empty()) {
+    // The grid as its copy command puts it on the clipboard.
+    form.N1Click();
+    try {
+      ReplaceFileContents(o.report, shell.Clipboard());
+    } catch (const DxfSaveError& e) {
+      err << "vorn-batch: cannot write the report: " << OneLine(e.what()) << "\n";
+      return kExitCommandFailed;
+    }
+    out << "report: " << o.report << "\n";
+  }
   if (!o.svg.empty()) {
     cad::host::SvgOptions svg;
     svg.title = fs::path(o.output).filename().string();
