@@ -94,12 +94,20 @@ const std::map<std::string, std::pair<Shortcut, const char*>>& Shortcuts() {
 }
 
 bool TakesValue(const std::string& option) {
-  static const std::vector<std::string> kWithValue = {
-      "-o",         "--settings", "--set",          "--building-layer", "--building-handle",
-      "--work-dir", "--svg",      "--dump-settings", "--type",          "--point",
-      "--table-at", "--position-table-at"};
-  static const std::vector<std::string> kPointOptions = {"--points", "--points-layer",
-                                                         "--report", "--at"};
+  static const std::vector<std::string> kWithValue = {"-o",
+                                                      "--settings",
+                                                      "--set",
+                                                      "--building-layer",
+                                                      "--building-handle",
+                                                      "--work-dir",
+                                                      "--svg",
+                                                      "--dump-settings",
+                                                      "--type",
+                                                      "--point",
+                                                      "--table-at",
+                                                      "--position-table-at"};
+  static const std::vector<std::string> kPointOptions = {"--points", "--points-layer", "--report",
+                                                         "--at"};
   return Shortcuts().count(option) > 0 ||
          std::find(kWithValue.begin(), kWithValue.end(), option) != kWithValue.end() ||
          std::find(kPointOptions.begin(), kPointOptions.end(), option) != kPointOptions.end();
@@ -173,8 +181,8 @@ std::string CheckPointOptions(const BatchOptions& o) {
 }  // namespace
 
 const std::vector<std::string>& KnownCommands() {
-  static const std::vector<std::string> kCommands = {"hourly",   "points",   "annotate",
-                                                     "sky",      "sky-draw", "sky-pick"};
+  static const std::vector<std::string> kCommands = {"hourly", "points",   "annotate",
+                                                     "sky",    "sky-draw", "sky-pick"};
   return kCommands;
 }
 

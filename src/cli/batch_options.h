@@ -40,10 +40,10 @@ struct BatchOptions {
   bool verbose = false;
   bool help = false;
   // The placements and the sky commands.
-  std::string skyType = "A";              // --type A|B
-  std::optional<TAcadPointXY> at;         // --at X,Y: diagram centre, the annotation's place
-  std::optional<TAcadPointXY> point;      // --point X,Y: the measurement point
-  std::optional<TAcadPointXY> tableAt;    // --table-at X,Y: area table
+  std::string skyType = "A";                    // --type A|B
+  std::optional<TAcadPointXY> at;               // --at X,Y: diagram centre, the annotation's place
+  std::optional<TAcadPointXY> point;            // --point X,Y: the measurement point
+  std::optional<TAcadPointXY> tableAt;          // --table-at X,Y: area table
   std::optional<TAcadPointXY> positionTableAt;  // --position-table-at X,Y
 };
 

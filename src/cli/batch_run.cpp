@@ -214,7 +214,7 @@ using BatchCommand = std::function<bool(BatchContext&)>;
 
 const std::map<std::string, BatchCommand>& Commands() {
   static const std::map<std::string, BatchCommand> kCommands = {
-      {"hourly", RunHourly}, {"points", RunPoints},     {"annotate", RunAnnotate},
+      {"hourly", RunHourly}, {"points", RunPoints},    {"annotate", RunAnnotate},
       {"sky", RunSky},       {"sky-draw", RunSkyDraw}, {"sky-pick", RunSkyPick}};
   return kCommands;
 }
