@@ -1,0 +1,694 @@
+// The fast forms of the kernel's quadratic steps. Each finds its partners through a spatial
+// index that returns a superset of every pair the straightforward form could act on, then
+// applies that form's own predicate to them in its order, so the lists come out the same, bit
+// for bit. Inputs that are not finite numbers go to the straightforward forms.
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <queue>
+#include <tuple>
+
+#include "geometry/outline_kernel.h"
+#include "geometry/outline_kernel_internal.h"
+#include "geometry/point_ops.h"
+#include "geometry/spatial_index.h"
+
+namespace vorn {
+
+using kernel_detail::AllFinite;
+using kernel_detail::AppendPieces;
+using kernel_detail::ExtendedCopies;
+using kernel_detail::KeepMarked;
+using kernel_detail::kEps;
+using kernel_detail::kPointChunk;
+using kernel_detail::kSegmentChunk;
+using kernel_detail::Length;
+using kernel_detail::MergesWith;
+using kernel_detail::PushChunked;
+using kernel_detail::Same;
+using kernel_detail::SameEnds;
+using kernel_detail::StepProgress;
+using kernel_detail::WayOn;
+
+namespace {
+
+constexpr std::size_t kMaxItems = std::numeric_limits<int32_t>::max() / 4;
+
+struct Bounds {
+  double minX = std::numeric_limits<double>::infinity();
+  double minY = std::numeric_limits<double>::infinity();
+  double maxX = -std::numeric_limits<double>::infinity();
+  double maxY = -std::numeric_limits<double>::infinity();
+  double totalLength = 0.0;
+  double longest = 0.0;
+
+  void Add(const TAcadPoint& p) {
+    minX = std::fmin(minX, p.x);
+    minY = std::fmin(minY, p.y);
+    maxX = std::fmax(maxX, p.x);
+    maxY = std::fmax(maxY, p.y);
+  }
+  double Largest() const {
+    return std::fmax(std::fmax(std::fabs(minX), std::fabs(maxX)),
+                     std::fmax(std::fabs(minY), std::fabs(maxY)));
+  }
+};
+
+Bounds BoundsOf(const LineList& lines) {
+  Bounds b;
+  for (const TLineEnt& s : lines) {
+    b.Add(s.st);
+    b.Add(s.ed);
+    const double length = Length(s);
+    b.totalLength += length;
+    b.longest = std::fmax(b.longest, length);
+  }
+  return b;
+}
+
+// A grid whose cells are about as wide as the mean segment, at most a few cells per segment.
+UniformGrid GridFor(const Bounds& b, std::size_t n) {
+  const double mean = n > 0 ? b.totalLength / static_cast<double>(n) : 1.0;
+  return UniformGrid(b.minX, b.minY, b.maxX, b.maxY, mean, 4 * n + 16);
+}
+
+// Plan distance of p from the segment a-b.
+double DistanceToSegment(const TAcadPoint& p, const TAcadPoint& a, const TAcadPoint& b) {
+  const double dx = b.x - a.x;
+  const double dy = b.y - a.y;
+  const double length2 = dx * dx + dy * dy;
+  double t = 0.0;
+  if (length2 > 0.0) t = std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0);
+  return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+// Lists of item numbers per element, each ascending.
+struct Adjacency {
+  std::vector<uint32_t> begin{0};
+  std::vector<uint32_t> items;
+
+  std::span<const uint32_t> Of(std::size_t i) const {
+    return {items.data() + begin[i], static_cast<std::size_t>(begin[i + 1] - begin[i])};
+  }
+};
+
+// Marks items as seen for one element at a time, without clearing between elements.
+class SeenStamps {
+ public:
+  explicit SeenStamps(std::size_t n) : stamp_(n, kNever) {}
+  bool FirstTime(uint32_t item, std::size_t owner) {
+    if (stamp_[item] == owner) return false;
+    stamp_[item] = owner;
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kNever = std::numeric_limits<std::size_t>::max();
+  std::vector<std::size_t> stamp_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// MergeCollinear: a later segment merges only when one of its ends lies within the earlier
+// one (inside the ellipse of sum of distances below length + epsilon) and both of its ends lie
+// within 0.01 of its line; such an end is within about 0.0101 of the segment. The ends of the
+// later segments are kept in a grid (moved when a merge changes them, taken out once their
+// segment has had its turn); the segments with an end within a generous reach of the earlier
+// one are tried in list order.
+
+namespace {
+
+class EndGrid {
+ public:
+  EndGrid(const UniformGrid& grid, std::size_t segments)
+      : grid_(grid), head_(grid.CellCount(), -1), live_(segments, {-1, -1}) {
+    nodes_.reserve(2 * segments);
+  }
+
+  void File(uint32_t seg, const TLineEnt& s) { live_[seg] = {Link(seg, s.st), Link(seg, s.ed)}; }
+  void Unfile(uint32_t seg) {
+    for (int32_t node : live_[seg]) {
+      if (node >= 0) Unlink(node);
+    }
+    live_[seg] = {-1, -1};
+  }
+
+  // Calls f(seg, end point) for the filed ends in the cells within r of the segment a-b.
+  template <typename F>
+  void ForEachEndNear(const TAcadPoint& a, const TAcadPoint& b, double r, F&& f) const {
+    grid_.ForEachCellNear(a, b, r, [&](std::size_t cell) {
+      for (int32_t node = head_[cell]; node >= 0; node = nodes_[node].next) {
+        f(nodes_[node].seg, nodes_[node].pt);
+      }
+    });
+  }
+
+ private:
+  struct Node {
+    TAcadPoint pt;
+    std::size_t cell;
+    int32_t prev;
+    int32_t next;
+    uint32_t seg;
+  };
+
+  int32_t Link(uint32_t seg, const TAcadPoint& p) {
+    const std::size_t cell = grid_.CellOf(p);
+    int32_t node = 0;
+    if (!free_.empty()) {
+      node = free_.back();
+      free_.pop_back();
+    } else {
+      node = static_cast<int32_t>(nodes_.size());
+      nodes_.emplace_back();
+    }
+    nodes_[node] = {p, cell, -1, head_[cell], seg};
+    if (head_[cell] >= 0) nodes_[head_[cell]].prev = node;
+    head_[cell] = node;
+    return node;
+  }
+  void Unlink(int32_t node) {
+    const Node& n = nodes_[node];
+    if (n.prev >= 0) {
+      nodes_[n.prev].next = n.next;
+    } else {
+      head_[n.cell] = n.next;
+    }
+    if (n.next >= 0) nodes_[n.next].prev = n.prev;
+    free_.push_back(node);
+  }
+
+  const UniformGrid& grid_;
+  std::vector<int32_t> head_;
+  std::vector<Node> nodes_;
+  std::vector<int32_t> free_;
+  std::vector<std::array<int32_t, 2>> live_;
+};
+
+}  // namespace
+
+void MergeCollinear(Workspace& ws) {
+  LineList& lines = ws.AryLine;
+  const std::size_t n = lines.size();
+  if (n == 0) return;
+  if (!AllFinite(lines) || n > kMaxItems) {
+    reference::MergeCollinear(ws);
+    return;
+  }
+  const Bounds bounds = BoundsOf(lines);
+  const UniformGrid grid = GridFor(bounds, n);
+  EndGrid ends(grid, n);
+  for (std::size_t h = 0; h < n; ++h) ends.File(static_cast<uint32_t>(h), lines[h]);
+  // Twice the collinearity tolerance, plus room for the round-off of huge coordinates.
+  const double slack = 1e-12 * bounds.Largest();
+  SeenStamps seen(n);
+  std::vector<uint32_t> candidates;
+
+  StepProgress progress(ws.KernelProgress, n);
+  ws.AryMerge.clear();
+  for (std::size_t b = 0; b + 1 < n; ++b) {
+    progress.Advance(b);
+    ends.Unfile(static_cast<uint32_t>(b));
+    const TLineEnt base = lines[b];
+    const double length = Length(base);
+    if (length <= kEps) continue;
+    const double reach = 0.02 + slack + 1e-12 * length;
+    candidates.clear();
+    ends.ForEachEndNear(base.st, base.ed, reach, [&](uint32_t seg, const TAcadPoint& p) {
+      if (DistanceToSegment(p, base.st, base.ed) <= reach && seen.FirstTime(seg, b)) {
+        candidates.push_back(seg);
+      }
+    });
+    std::sort(candidates.begin(), candidates.end());
+    bool merged = false;
+    for (uint32_t h : candidates) {
+      TLineEnt& later = lines[h];
+      if (!MergesWith(base, length, later)) continue;
+      const TAcadPoint st = later.st;
+      const TAcadPoint ed = later.ed;
+      FarthestPair(base.st, base.ed, st, ed, later.st, later.ed);
+      ends.Unfile(h);
+      ends.File(h, later);
+      merged = true;
+      break;
+    }
+    if (!merged) PushChunked(ws.AryMerge, base, kSegmentChunk);
+  }
+  PushChunked(ws.AryMerge, lines[n - 1], kSegmentChunk);
+  lines.assign(ws.AryMerge.begin(), ws.AryMerge.end());
+}
+
+// ---------------------------------------------------------------------------------------------
+// GetBuildingSpan: the largest distance between ends of different segments. The ends go into
+// a k-d tree; pairs of boxes are opened largest bound first, and a pair whose bound (with room
+// for round-off) cannot beat the largest distance found so far is never opened. The result is
+// the maximum of the same PointDist values.
+
+namespace {
+
+struct SpanEnd {
+  TAcadPoint pt;
+  uint32_t seg;
+};
+
+struct SpanNode {
+  double minX, minY, maxX, maxY;
+  uint32_t begin, end;
+  int32_t left = -1;
+  int32_t right = -1;
+};
+
+constexpr uint32_t kLeafSize = 8;
+
+int32_t BuildSpanTree(std::vector<SpanEnd>& ends, std::vector<SpanNode>& nodes, uint32_t begin,
+                      uint32_t end) {
+  SpanNode node{ends[begin].pt.x, ends[begin].pt.y, ends[begin].pt.x, ends[begin].pt.y, begin, end};
+  for (uint32_t i = begin; i < end; ++i) {
+    node.minX = std::fmin(node.minX, ends[i].pt.x);
+    node.minY = std::fmin(node.minY, ends[i].pt.y);
+    node.maxX = std::fmax(node.maxX, ends[i].pt.x);
+    node.maxY = std::fmax(node.maxY, ends[i].pt.y);
+  }
+  const auto index = static_cast<int32_t>(nodes.size());
+  nodes.push_back(node);
+  if (end - begin <= kLeafSize) return index;
+  const uint32_t mid = begin + (end - begin) / 2;
+  const bool alongX = node.maxX - node.minX >= node.maxY - node.minY;
+  std::nth_element(ends.begin() + begin, ends.begin() + mid, ends.begin() + end,
+                   [alongX](const SpanEnd& a, const SpanEnd& b) {
+                     return alongX ? a.pt.x < b.pt.x : a.pt.y < b.pt.y;
+                   });
+  const int32_t left = BuildSpanTree(ends, nodes, begin, mid);
+  const int32_t right = BuildSpanTree(ends, nodes, mid, end);
+  nodes[index].left = left;
+  nodes[index].right = right;
+  return index;
+}
+
+// At least every PointDist between a point of one box and a point of the other.
+double FarthestBound(const SpanNode& a, const SpanNode& b) {
+  const double dx = std::fmax(a.maxX - b.minX, b.maxX - a.minX);
+  const double dy = std::fmax(a.maxY - b.minY, b.maxY - a.minY);
+  return std::sqrt(dx * dx + dy * dy) * (1.0 + 1e-12);
+}
+
+}  // namespace
+
+void GetBuildingSpan(Workspace& ws) {
+  const LineList& lines = ws.AryLine;
+  if (!AllFinite(lines) || lines.size() > kMaxItems) {
+    reference::GetBuildingSpan(ws);
+    return;
+  }
+  double span = 0.0;
+  if (lines.size() >= 2) {
+    std::vector<SpanEnd> ends;
+    ends.reserve(2 * lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      ends.push_back({lines[i].st, static_cast<uint32_t>(i)});
+      ends.push_back({lines[i].ed, static_cast<uint32_t>(i)});
+    }
+    std::vector<SpanNode> nodes;
+    nodes.reserve(ends.size() / 2);
+    BuildSpanTree(ends, nodes, 0, static_cast<uint32_t>(ends.size()));
+
+    using Pair = std::tuple<double, int32_t, int32_t>;
+    std::priority_queue<Pair> open;
+    open.emplace(FarthestBound(nodes[0], nodes[0]), 0, 0);
+    const auto push = [&](int32_t a, int32_t b) {
+      const double bound = FarthestBound(nodes[a], nodes[b]);
+      if (bound > span) open.emplace(bound, a, b);
+    };
+    while (!open.empty()) {
+      const auto [bound, a, b] = open.top();
+      open.pop();
+      if (!(bound > span)) break;
+      const SpanNode& na = nodes[a];
+      const SpanNode& nb = nodes[b];
+      const bool leafA = na.left < 0;
+      const bool leafB = nb.left < 0;
+      if (leafA && leafB) {
+        for (uint32_t i = na.begin; i < na.end; ++i) {
+          for (uint32_t j = (a == b ? i + 1 : nb.begin); j < nb.end; ++j) {
+            if (ends[i].seg == ends[j].seg) continue;
+            const double d = PointDist(ends[i].pt, ends[j].pt);
+            if (d > span) span = d;
+          }
+        }
+      } else if (a == b) {
+        push(na.left, na.left);
+        push(na.left, na.right);
+        push(na.right, na.right);
+      } else if (!leafA && (leafB || na.end - na.begin >= nb.end - nb.begin)) {
+        push(na.left, b);
+        push(na.right, b);
+      } else {
+        push(a, nb.left);
+        push(a, nb.right);
+      }
+    }
+  }
+  ws.BuildingSpan = span;
+}
+
+// ---------------------------------------------------------------------------------------------
+// SortPointsByDist: the exchange sort leaves equal distances in an order of its own. A stable
+// sort by distance gives the same list whenever every run of equal distances holds copies of
+// one record; otherwise, and for short lists, the exchange sort itself runs.
+
+namespace {
+
+bool SameRecord(const TTempPoint& a, const TTempPoint& b) {
+  const auto bits = [](double v) { return std::bit_cast<uint64_t>(v); };
+  return a.id == b.id && bits(a.pt.x) == bits(b.pt.x) && bits(a.pt.y) == bits(b.pt.y) &&
+         bits(a.pt.z) == bits(b.pt.z) && a.Name == b.Name;
+}
+
+}  // namespace
+
+void SortPointsByDist(std::vector<TTempPoint>& points, const TAcadPoint& from) {
+  constexpr std::size_t kShort = 24;
+  const std::size_t m = points.size();
+  if (m <= kShort || m > kMaxItems) {
+    reference::SortPointsByDist(points, from);
+    return;
+  }
+  std::vector<std::pair<double, uint32_t>> keyed(m);
+  for (std::size_t i = 0; i < m; ++i) {
+    const double d = PointDist(from, points[i].pt);
+    if (std::isnan(d)) {
+      reference::SortPointsByDist(points, from);
+      return;
+    }
+    keyed[i] = {d, static_cast<uint32_t>(i)};
+  }
+  std::sort(keyed.begin(), keyed.end());
+  for (std::size_t j = 1; j < m; ++j) {
+    if (keyed[j].first == keyed[j - 1].first &&
+        !SameRecord(points[keyed[j].second], points[keyed[j - 1].second])) {
+      reference::SortPointsByDist(points, from);
+      return;
+    }
+  }
+  std::vector<TTempPoint> sorted;
+  sorted.reserve(points.capacity());
+  for (const auto& [d, i] : keyed) sorted.push_back(std::move(points[i]));
+  points.swap(sorted);
+}
+
+// ---------------------------------------------------------------------------------------------
+// SplitSegments. The crossing of two extended copies is computed as
+//   d = Bx*Ay - Ax*By, ua = (Bx*Cy - By*Cx)/d, ub = (Ax*Cy - Ay*Cx)/d
+// (A, B the copies' directions, C from the first start to the second start) and counts when
+// |d| > 1e-12 and ua, ub lie in [1e-12, 1]. The round-off of these products is below
+// 10u|A||B| and 10u|B||C| (u = 2^-53), which bounds how far apart the two points at ua and ub
+// can be: for copies at an angle theta, at most 10u(|A| + |B| + 2|C|)/sin(theta), that is
+// below 4e-9(|A| + |B|) when sin(theta) >= 1e-6. So a crossing needs
+//   - for copies at an angle of 1e-6 or more: the copies come within 1e-8 of their lengths of
+//     each other; each copy is filed in the grid cells within 1e-7 of its length;
+//   - for nearly parallel copies: the two lie along nearly the same line, possibly far apart
+//     (round-off can then place a crossing anywhere on the first). These are found by
+//     direction and offset from a common centre.
+// Two copies that both run exactly along x (or both exactly along y) give d = 0 and never
+// cross.
+
+namespace {
+
+struct LineKey {
+  double angle;   // direction in [0, pi]
+  double offset;  // signed distance of the line from the centre
+};
+
+Adjacency CrossingCandidates(const LineList& ext) {
+  const std::size_t n = ext.size();
+  const Bounds bounds = BoundsOf(ext);
+  const UniformGrid grid = GridFor(bounds, n);
+
+  // Segment -> cells (segment order) and cell -> segments (ascending).
+  std::vector<uint32_t> segCellBegin(n + 1, 0);
+  std::vector<uint32_t> segCells;
+  segCells.reserve(4 * n);
+  for (std::size_t i = 0; i < n; ++i) {
+    grid.ForEachCellNear(ext[i].st, ext[i].ed, 1e-7 * Length(ext[i]), [&](std::size_t cell) {
+      segCells.push_back(static_cast<uint32_t>(cell));
+    });
+    segCellBegin[i + 1] = static_cast<uint32_t>(segCells.size());
+  }
+  std::vector<uint32_t> cellBegin(grid.CellCount() + 1, 0);
+  for (uint32_t cell : segCells) ++cellBegin[cell + 1];
+  for (std::size_t c = 0; c < grid.CellCount(); ++c) cellBegin[c + 1] += cellBegin[c];
+  std::vector<uint32_t> cellSegs(segCells.size());
+  {
+    std::vector<uint32_t> fill(cellBegin.begin(), cellBegin.end() - 1);
+    for (std::size_t i = 0; i < n; ++i) {
+      for (uint32_t k = segCellBegin[i]; k < segCellBegin[i + 1]; ++k) {
+        cellSegs[fill[segCells[k]]++] = static_cast<uint32_t>(i);
+      }
+    }
+  }
+
+  // Nearly parallel copies by direction and offset.
+  const double centreX = bounds.minX / 2 + bounds.maxX / 2;
+  const double centreY = bounds.minY / 2 + bounds.maxY / 2;
+  const double radius = std::hypot(bounds.maxX - bounds.minX, bounds.maxY - bounds.minY);
+  constexpr double kAngleCell = 2e-6;
+  const double offsetCell = 2e-6 * (bounds.longest + 2 * radius) + 1e-300;
+  std::vector<LineKey> keys(n);
+  std::vector<uint8_t> axis(n);  // 1: exactly along x, 2: exactly along y
+  std::vector<CellHash::Entry> lineEntries;
+  lineEntries.reserve(n);
+  const auto angleCell = [](double a) { return static_cast<int64_t>(std::floor(a / kAngleCell)); };
+  const auto offsetCellOf = [&](double o) {
+    return static_cast<int64_t>(std::floor(o / offsetCell));
+  };
+  for (std::size_t i = 0; i < n; ++i) {
+    double dx = ext[i].ed.x - ext[i].st.x;
+    double dy = ext[i].ed.y - ext[i].st.y;
+    axis[i] = dy == 0.0 ? 1 : (dx == 0.0 ? 2 : 0);
+    if (dy < 0 || (dy == 0 && dx < 0)) dx = -dx, dy = -dy;
+    const double length = std::hypot(dx, dy);
+    const double mx = ext[i].st.x / 2 + ext[i].ed.x / 2 - centreX;
+    const double my = ext[i].st.y / 2 + ext[i].ed.y / 2 - centreY;
+    keys[i] = {std::atan2(dy, dx), (dx * my - dy * mx) / length};
+    const auto item = static_cast<uint32_t>(i);
+    lineEntries.push_back({angleCell(keys[i].angle), offsetCellOf(keys[i].offset), item});
+    // Directions near 0 and near pi are nearly parallel too.
+    if (keys[i].angle < kAngleCell) {
+      lineEntries.push_back({angleCell(keys[i].angle + kPi), offsetCellOf(-keys[i].offset), item});
+    }
+    if (keys[i].angle > kPi - kAngleCell) {
+      lineEntries.push_back({angleCell(keys[i].angle - kPi), offsetCellOf(-keys[i].offset), item});
+    }
+  }
+  const CellHash lines(std::move(lineEntries));
+
+  Adjacency near;
+  near.begin.reserve(n + 1);
+  SeenStamps seen(n);
+  std::vector<uint32_t> found;
+  for (std::size_t i = 0; i < n; ++i) {
+    found.clear();
+    for (uint32_t k = segCellBegin[i]; k < segCellBegin[i + 1]; ++k) {
+      const uint32_t cell = segCells[k];
+      for (uint32_t c = cellBegin[cell]; c < cellBegin[cell + 1]; ++c) {
+        const uint32_t other = cellSegs[c];
+        if (other != i && seen.FirstTime(other, i)) found.push_back(other);
+      }
+    }
+    const int64_t a0 = angleCell(keys[i].angle);
+    const int64_t o0 = offsetCellOf(keys[i].offset);
+    for (int64_t a = a0 - 1; a <= a0 + 1; ++a) {
+      for (int64_t o = o0 - 1; o <= o0 + 1; ++o) {
+        for (uint32_t other : lines.Items(a, o)) {
+          if (other == i || (axis[i] != 0 && axis[i] == axis[other])) continue;
+          if (seen.FirstTime(other, i)) found.push_back(other);
+        }
+      }
+    }
+    std::sort(found.begin(), found.end());
+    near.items.insert(near.items.end(), found.begin(), found.end());
+    near.begin.push_back(static_cast<uint32_t>(near.items.size()));
+  }
+  return near;
+}
+
+}  // namespace
+
+void SplitSegments(Workspace& ws) {
+  const LineList& lines = ws.AryLine;
+  const std::size_t n = lines.size();
+  const LineList extended = ExtendedCopies(lines);
+  if (!AllFinite(extended) || n > kMaxItems) {
+    reference::SplitSegments(ws);
+    return;
+  }
+  const Adjacency near = CrossingCandidates(extended);
+  StepProgress progress(ws.KernelProgress, n);
+  ws.ArySeg.clear();
+  ws.ArySeg.reserve(kSegmentChunk);
+  std::vector<TTempPoint>& points = ws.AryPoint;
+  for (std::size_t i = 0; i < n; ++i) {
+    progress.Advance(i);
+    points.clear();
+    points.reserve(kPointChunk);
+    PushChunked(points, TTempPoint{0, lines[i].st, {}}, kPointChunk);
+    for (uint32_t k : near.Of(i)) {
+      TAcadPoint crossing;
+      if (CrossPoint(extended[i].st, extended[i].ed, extended[k].st, extended[k].ed, true,
+                     crossing)) {
+        PushChunked(points, TTempPoint{0, crossing, {}}, kPointChunk);
+      }
+    }
+    PushChunked(points, TTempPoint{0, lines[i].ed, {}}, kPointChunk);
+    SortPointsByDist(points, lines[i].st);
+    AppendPieces(points, ws.ArySeg);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The same-point searches: RemoveDuplicates, TraceOutline, PruneDangling, RemoveReversePairs.
+
+namespace {
+
+enum class Ends { Starts, EndsOnly, Both };
+
+// Item numbers: the segment index for Starts and EndsOnly, 2 * index + (0 start, 1 end) for Both.
+NearPointIndex IndexOfEnds(const LineList& segs, Ends which) {
+  std::vector<NearPointIndex::Point> points;
+  points.reserve(which == Ends::Both ? 2 * segs.size() : segs.size());
+  for (std::size_t i = 0; i < segs.size(); ++i) {
+    const auto item = static_cast<uint32_t>(i);
+    switch (which) {
+      case Ends::Starts:
+        points.push_back({segs[i].st, item});
+        break;
+      case Ends::EndsOnly:
+        points.push_back({segs[i].ed, item});
+        break;
+      case Ends::Both:
+        points.push_back({segs[i].st, 2 * item});
+        points.push_back({segs[i].ed, 2 * item + 1});
+        break;
+    }
+  }
+  return NearPointIndex(points, kEps);
+}
+
+bool AllFinitePoints(const LineList& segs, std::initializer_list<TAcadPoint> more) {
+  for (const TAcadPoint& p : more) {
+    if (!kernel_detail::IsFinite(p)) return false;
+  }
+  return AllFinite(segs);
+}
+
+}  // namespace
+
+void RemoveDuplicates(Workspace& ws) {
+  LineList& segs = ws.ArySeg;
+  const std::size_t n = segs.size();
+  if (n == 0) return;
+  if (!AllFinite(segs) || n > kMaxItems) {
+    reference::RemoveDuplicates(ws);
+    return;
+  }
+  // A later repeat starts at this segment's start (same order) or at its end (reversed).
+  const NearPointIndex starts = IndexOfEnds(segs, Ends::Starts);
+  StepProgress progress(ws.KernelProgress, n);
+  LineList& kept = ws.AryLine;
+  kept.clear();
+  for (std::size_t b = 0; b + 1 < n; ++b) {
+    progress.Advance(b);
+    bool repeated = false;
+    const auto check = [&](uint32_t g) {
+      repeated = repeated || (g > b && SameEnds(segs[b], segs[g]));
+    };
+    starts.ForEachNear(segs[b].st, check);
+    if (!repeated) starts.ForEachNear(segs[b].ed, check);
+    if (!repeated) PushChunked(kept, segs[b], kSegmentChunk);
+  }
+  PushChunked(kept, segs[n - 1], kSegmentChunk);
+  segs.assign(kept.begin(), kept.end());
+  kept.clear();
+}
+
+bool TraceOutline(Workspace& ws) {
+  const LineList& segs = ws.ArySeg;
+  if (!AllFinitePoints(segs, {ws.TraceStart, ws.TraceFrom}) || segs.size() > kMaxItems) {
+    return reference::TraceOutline(ws);
+  }
+  // Only segments with an end at the current vertex can be the way on; they are offered in
+  // list order.
+  const NearPointIndex ends = IndexOfEnds(segs, Ends::EndsOnly);
+  const NearPointIndex starts = IndexOfEnds(segs, Ends::Starts);
+  SeenStamps seen(segs.size());
+  std::size_t step = 0;
+  std::vector<uint32_t> candidates;
+  return kernel_detail::WalkOutline(ws, [&](const TAcadPoint& prev, const TAcadPoint& cur) {
+    ++step;
+    candidates.clear();
+    const auto take = [&](uint32_t j) {
+      if (seen.FirstTime(j, step)) candidates.push_back(j);
+    };
+    starts.ForEachNear(cur, take);
+    ends.ForEachNear(cur, take);
+    std::sort(candidates.begin(), candidates.end());
+    WayOn way(prev, cur);
+    for (uint32_t j : candidates) way.Offer(segs[j]);
+    return way;
+  });
+}
+
+void PruneDangling(Workspace& ws) {
+  LineList& segs = ws.ArySeg;
+  if (!AllFinite(segs) || segs.size() > kMaxItems) {
+    reference::PruneDangling(ws);
+    return;
+  }
+  const NearPointIndex ends = IndexOfEnds(segs, Ends::Both);
+  const auto connected = [&](std::size_t i, const TAcadPoint& p) {
+    bool found = false;
+    ends.ForEachNear(p, [&](uint32_t item) {
+      const std::size_t j = item / 2;
+      if (found || j == i) return;
+      found = Same(p, item % 2 == 0 ? segs[j].st : segs[j].ed);
+    });
+    return found;
+  };
+  for (std::size_t i = 0; i < segs.size(); ++i) {
+    segs[i].id = connected(i, segs[i].st) && connected(i, segs[i].ed) ? 0 : -2;
+  }
+  KeepMarked(segs, ws.AryKeep);
+}
+
+void RemoveReversePairs(Workspace& ws) {
+  LineList& lines = ws.AryLine;
+  if (lines.size() < 2) return;
+  if (!AllFinite(lines) || lines.size() > kMaxItems) {
+    reference::RemoveReversePairs(ws);
+    return;
+  }
+  // The first later segment that ends at this one's start and starts at its end.
+  const NearPointIndex ends = IndexOfEnds(lines, Ends::EndsOnly);
+  for (TLineEnt& s : lines) s.id = 0;
+  bool marked = false;
+  for (std::size_t j = 0; j < lines.size(); ++j) {
+    std::size_t first = lines.size();
+    ends.ForEachNear(lines[j].st, [&](uint32_t k) {
+      if (k > j && k < first && Same(lines[j].st, lines[k].ed) && Same(lines[j].ed, lines[k].st)) {
+        first = k;
+      }
+    });
+    if (first < lines.size()) {
+      lines[j].id = -1;
+      lines[first].id = -1;
+      marked = true;
+    }
+  }
+  if (marked) KeepMarked(lines, ws.AryKeep);
+}
+
+}  // namespace vorn
