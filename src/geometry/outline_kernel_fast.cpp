@@ -69,20 +69,36 @@ Bounds BoundsOf(const LineList& lines) {
   return b;
 }
 
-// A grid whose cells are about as wide as the mean segment, at most a few cells per segment.
-UniformGrid GridFor(const Bounds& b, std::size_t n) {
+// A grid whose cells are a fraction of the mean segment wide, at most a few cells per segment.
+UniformGrid GridFor(const Bounds& b, std::size_t n, double fraction, std::size_t cellsPerSegment) {
   const double mean = n > 0 ? b.totalLength / static_cast<double>(n) : 1.0;
-  return UniformGrid(b.minX, b.minY, b.maxX, b.maxY, mean, 4 * n + 16);
+  return UniformGrid(b.minX, b.minY, b.maxX, b.maxY, mean * fraction, cellsPerSegment * n + 16);
 }
 
-// Plan distance of p from the segment a-b.
-double DistanceToSegment(const TAcadPoint& p, const TAcadPoint& a, const TAcadPoint& b) {
+// Whether p lies within r of the segment a-b (round-off far below the margins callers add).
+bool WithinOfSegment(const TAcadPoint& p, const TAcadPoint& a, const TAcadPoint& b, double r) {
   const double dx = b.x - a.x;
   const double dy = b.y - a.y;
   const double length2 = dx * dx + dy * dy;
   double t = 0.0;
   if (length2 > 0.0) t = std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0);
-  return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+  const double ex = p.x - (a.x + t * dx);
+  const double ey = p.y - (a.y + t * dy);
+  return ex * ex + ey * ey <= r * r;
+}
+
+// Whether q may pass IsOnLine against a-b (of the given length): within r of the line, with
+// room for PointAngle's snapping of a direction within 1e-5 of an axis, which turns the line
+// about a by up to 2e-5/length.
+bool MayBeOnLine(const TAcadPoint& q, const TAcadPoint& a, const TAcadPoint& b, double length,
+                 double r) {
+  if (length <= 2e-5) return true;
+  const double dx = b.x - a.x;
+  const double dy = b.y - a.y;
+  const double qx = q.x - a.x;
+  const double qy = q.y - a.y;
+  const double cross = dx * qy - dy * qx;
+  return std::fabs(cross) <= r * length + 3e-5 * std::sqrt(qx * qx + qy * qy);
 }
 
 // Lists of item numbers per element, each ascending.
@@ -200,7 +216,7 @@ void MergeCollinear(Workspace& ws) {
     return;
   }
   const Bounds bounds = BoundsOf(lines);
-  const UniformGrid grid = GridFor(bounds, n);
+  const UniformGrid grid = GridFor(bounds, n, 0.25, 8);
   EndGrid ends(grid, n);
   for (std::size_t h = 0; h < n; ++h) ends.File(static_cast<uint32_t>(h), lines[h]);
   // Twice the collinearity tolerance, plus room for the round-off of huge coordinates.
@@ -218,8 +234,12 @@ void MergeCollinear(Workspace& ws) {
     if (length <= kEps) continue;
     const double reach = 0.02 + slack + 1e-12 * length;
     candidates.clear();
+    // One end within reach of the segment, both near its line.
     ends.ForEachEndNear(base.st, base.ed, reach, [&](uint32_t seg, const TAcadPoint& p) {
-      if (DistanceToSegment(p, base.st, base.ed) <= reach && seen.FirstTime(seg, b)) {
+      if (!WithinOfSegment(p, base.st, base.ed, reach)) return;
+      const TLineEnt& later = lines[seg];
+      if (MayBeOnLine(later.st, base.st, base.ed, length, reach) &&
+          MayBeOnLine(later.ed, base.st, base.ed, length, reach) && seen.FirstTime(seg, b)) {
         candidates.push_back(seg);
       }
     });
@@ -426,7 +446,7 @@ struct LineKey {
 Adjacency CrossingCandidates(const LineList& ext) {
   const std::size_t n = ext.size();
   const Bounds bounds = BoundsOf(ext);
-  const UniformGrid grid = GridFor(bounds, n);
+  const UniformGrid grid = GridFor(bounds, n, 0.5, 4);
 
   // Segment -> cells (segment order) and cell -> segments (ascending).
   std::vector<uint32_t> segCellBegin(n + 1, 0);
@@ -484,7 +504,7 @@ Adjacency CrossingCandidates(const LineList& ext) {
       lineEntries.push_back({angleCell(keys[i].angle - kPi), offsetCellOf(-keys[i].offset), item});
     }
   }
-  const CellHash lines(std::move(lineEntries));
+  const CellHash lines(lineEntries);
 
   Adjacency near;
   near.begin.reserve(n + 1);

@@ -18,30 +18,38 @@ uint64_t Mix(uint64_t v) {
 
 }  // namespace
 
-CellHash::CellHash(std::vector<Entry> entries) {
-  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    if (a.cx != b.cx) return a.cx < b.cx;
-    if (a.cy != b.cy) return a.cy < b.cy;
-    return a.item < b.item;
-  });
-  items_.reserve(entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (i == 0 || entries[i].cx != entries[i - 1].cx || entries[i].cy != entries[i - 1].cy) {
-      const auto at = static_cast<uint32_t>(items_.size());
-      cells_.push_back({entries[i].cx, entries[i].cy, at, at});
-    }
-    items_.push_back(entries[i].item);
-    cells_.back().end = static_cast<uint32_t>(items_.size());
-  }
+CellHash::CellHash(const std::vector<Entry>& entries) {
   std::size_t size = 16;
-  while (size < 2 * cells_.size()) size *= 2;
+  while (size < 2 * entries.size()) size *= 2;
   mask_ = size - 1;
   table_.assign(size, -1);
-  for (std::size_t c = 0; c < cells_.size(); ++c) {
-    std::size_t slot = Slot(cells_[c].cx, cells_[c].cy);
-    while (table_[slot] >= 0) slot = (slot + 1) & mask_;
-    table_[slot] = static_cast<int32_t>(c);
+  // Count the items of each distinct cell, then place them in entry order.
+  std::vector<uint32_t> cellOf(entries.size());
+  for (std::size_t e = 0; e < entries.size(); ++e) {
+    std::size_t slot = Slot(entries[e].cx, entries[e].cy);
+    while (true) {
+      const int32_t c = table_[slot];
+      if (c < 0) {
+        table_[slot] = static_cast<int32_t>(cells_.size());
+        cells_.push_back({entries[e].cx, entries[e].cy, 0, 0});
+        break;
+      }
+      const Cell& cell = cells_[static_cast<std::size_t>(c)];
+      if (cell.cx == entries[e].cx && cell.cy == entries[e].cy) break;
+      slot = (slot + 1) & mask_;
+    }
+    const auto c = static_cast<uint32_t>(table_[slot]);
+    cellOf[e] = c;
+    ++cells_[c].end;
   }
+  uint32_t at = 0;
+  for (Cell& cell : cells_) {
+    cell.begin = at;
+    at += cell.end;
+    cell.end = cell.begin;
+  }
+  items_.resize(entries.size());
+  for (std::size_t e = 0; e < entries.size(); ++e) items_[cells_[cellOf[e]].end++] = entries[e].item;
 }
 
 std::size_t CellHash::Slot(int64_t cx, int64_t cy) const {
@@ -73,7 +81,7 @@ NearPointIndex::NearPointIndex(const std::vector<Point>& points, double tol) : t
   std::vector<CellHash::Entry> entries;
   entries.reserve(points.size());
   for (const Point& p : points) entries.push_back({CellOf(p.pt.x), CellOf(p.pt.y), p.item});
-  cells_ = CellHash(std::move(entries));
+  cells_ = CellHash(entries);
 }
 
 int64_t NearPointIndex::CellOf(double v) const {

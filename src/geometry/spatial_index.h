@@ -18,7 +18,7 @@
 namespace vorn {
 
 // Integer cells mapped to the items filed in them, built once. The items of one cell come back
-// in ascending order.
+// in the order they were given.
 class CellHash {
  public:
   struct Entry {
@@ -28,7 +28,7 @@ class CellHash {
   };
 
   CellHash() = default;
-  explicit CellHash(std::vector<Entry> entries);
+  explicit CellHash(const std::vector<Entry>& entries);
 
   std::span<const uint32_t> Items(int64_t cx, int64_t cy) const;
 
