@@ -26,7 +26,6 @@ using kernel_detail::kEps;
 using kernel_detail::kPointChunk;
 using kernel_detail::kSegmentChunk;
 using kernel_detail::Length;
-using kernel_detail::MergesWith;
 using kernel_detail::PushChunked;
 using kernel_detail::Same;
 using kernel_detail::SameEnds;
@@ -46,10 +45,10 @@ struct Bounds {
   double longest = 0.0;
 
   void Add(const TAcadPoint& p) {
-    minX = std::fmin(minX, p.x);
-    minY = std::fmin(minY, p.y);
-    maxX = std::fmax(maxX, p.x);
-    maxY = std::fmax(maxY, p.y);
+    minX = std::min(minX, p.x);
+    minY = std::min(minY, p.y);
+    maxX = std::max(maxX, p.x);
+    maxY = std::max(maxY, p.y);
   }
   double Largest() const {
     return std::fmax(std::fmax(std::fabs(minX), std::fabs(maxX)),
@@ -132,77 +131,82 @@ class SeenStamps {
 // MergeCollinear: a later segment merges only when one of its ends lies within the earlier
 // one (inside the ellipse of sum of distances below length + epsilon) and both of its ends lie
 // within 0.01 of its line; such an end is within about 0.0101 of the segment. The ends of the
-// later segments are kept in a grid (moved when a merge changes them, taken out once their
-// segment has had its turn); the segments with an end within a generous reach of the earlier
-// one are tried in list order.
+// segments are kept in a grid (a merge files the new ends of the segment it changes); the
+// later segments with an end within a generous reach of the earlier one are tried in list
+// order.
 
 namespace {
 
+// The ends of the segments by grid cell: the ends the list starts with in one packed array,
+// ends that merges give later in short lists per cell. An end that a merge has replaced stays
+// filed; it can only add a candidate, which the exact predicate then turns down.
+// MergesWith with the cheap half of its conjunction first; the same answer.
+bool MergesWithCheapFirst(const TLineEnt& base, double length, const TLineEnt& later) {
+  if (!kernel_detail::OneEndWithin(base, later.st, length) &&
+      !kernel_detail::OneEndWithin(base, later.ed, length)) {
+    return false;
+  }
+  return IsOnLine(base.st, base.ed, later.st, later.ed);
+}
+
 class EndGrid {
  public:
-  EndGrid(const UniformGrid& grid, std::size_t segments)
-      : grid_(grid), head_(grid.CellCount(), -1), live_(segments, {-1, -1}) {
-    nodes_.reserve(2 * segments);
-  }
-
-  void File(uint32_t seg, const TLineEnt& s) { live_[seg] = {Link(seg, s.st), Link(seg, s.ed)}; }
-  void Unfile(uint32_t seg) {
-    for (int32_t node : live_[seg]) {
-      if (node >= 0) Unlink(node);
+  EndGrid(const UniformGrid& grid, const LineList& lines)
+      : grid_(grid), begin_(grid.CellCount() + 1, 0), moved_(grid.CellCount(), -1) {
+    std::vector<uint32_t> cells(2 * lines.size());
+    for (std::size_t h = 0; h < lines.size(); ++h) {
+      cells[2 * h] = static_cast<uint32_t>(grid.CellOf(lines[h].st));
+      cells[2 * h + 1] = static_cast<uint32_t>(grid.CellOf(lines[h].ed));
     }
-    live_[seg] = {-1, -1};
+    for (uint32_t c : cells) ++begin_[c + 1];
+    for (std::size_t c = 0; c + 1 < begin_.size(); ++c) begin_[c + 1] += begin_[c];
+    std::vector<uint32_t> fill(begin_.begin(), begin_.end() - 1);
+    packed_.resize(cells.size());
+    for (std::size_t e = 0; e < cells.size(); ++e) {
+      const TLineEnt& s = lines[e / 2];
+      packed_[fill[cells[e]]++] = {e % 2 == 0 ? s.st : s.ed, static_cast<uint32_t>(e / 2)};
+    }
   }
 
-  // Calls f(seg, end point) for the filed ends in the cells within r of the segment a-b.
+  void FileMoved(uint32_t seg, const TLineEnt& s) {
+    for (const TAcadPoint& p : {s.st, s.ed}) {
+      const std::size_t cell = grid_.CellOf(p);
+      extra_.push_back({{p, seg}, moved_[cell]});
+      moved_[cell] = static_cast<int32_t>(extra_.size() - 1);
+    }
+  }
+
+  // Calls f(seg, end point) for the filed ends of segments after `after` in the cells within r
+  // of the segment a-b.
   template <typename F>
-  void ForEachEndNear(const TAcadPoint& a, const TAcadPoint& b, double r, F&& f) const {
+  void ForEachEndNear(const TAcadPoint& a, const TAcadPoint& b, double r, std::size_t after,
+                      F&& f) const {
     grid_.ForEachCellNear(a, b, r, [&](std::size_t cell) {
-      for (int32_t node = head_[cell]; node >= 0; node = nodes_[node].next) {
-        f(nodes_[node].seg, nodes_[node].pt);
+      for (uint32_t e = begin_[cell]; e < begin_[cell + 1]; ++e) {
+        if (packed_[e].seg > after) f(packed_[e].seg, packed_[e].pt);
+      }
+      for (int32_t e = moved_[cell]; e >= 0; e = extra_[static_cast<std::size_t>(e)].next) {
+        const End& end = extra_[static_cast<std::size_t>(e)].end;
+        if (end.seg > after) f(end.seg, end.pt);
       }
     });
   }
 
  private:
-  struct Node {
+  struct End {
     TAcadPoint pt;
-    std::size_t cell;
-    int32_t prev;
-    int32_t next;
     uint32_t seg;
   };
-
-  int32_t Link(uint32_t seg, const TAcadPoint& p) {
-    const std::size_t cell = grid_.CellOf(p);
-    int32_t node = 0;
-    if (!free_.empty()) {
-      node = free_.back();
-      free_.pop_back();
-    } else {
-      node = static_cast<int32_t>(nodes_.size());
-      nodes_.emplace_back();
-    }
-    nodes_[node] = {p, cell, -1, head_[cell], seg};
-    if (head_[cell] >= 0) nodes_[head_[cell]].prev = node;
-    head_[cell] = node;
-    return node;
-  }
-  void Unlink(int32_t node) {
-    const Node& n = nodes_[node];
-    if (n.prev >= 0) {
-      nodes_[n.prev].next = n.next;
-    } else {
-      head_[n.cell] = n.next;
-    }
-    if (n.next >= 0) nodes_[n.next].prev = n.prev;
-    free_.push_back(node);
-  }
+  struct Moved {
+    End end;
+    int32_t next;
+  };
 
   const UniformGrid& grid_;
-  std::vector<int32_t> head_;
-  std::vector<Node> nodes_;
-  std::vector<int32_t> free_;
-  std::vector<std::array<int32_t, 2>> live_;
+  std::vector<uint32_t> begin_;
+  std::vector<End> packed_;
+  std::vector<int32_t> moved_;
+  std::vector<Moved> extra_;
 };
 
 }  // namespace
@@ -217,8 +221,7 @@ void MergeCollinear(Workspace& ws) {
   }
   const Bounds bounds = BoundsOf(lines);
   const UniformGrid grid = GridFor(bounds, n, 0.25, 8);
-  EndGrid ends(grid, n);
-  for (std::size_t h = 0; h < n; ++h) ends.File(static_cast<uint32_t>(h), lines[h]);
+  EndGrid ends(grid, lines);
   // Twice the collinearity tolerance, plus room for the round-off of huge coordinates.
   const double slack = 1e-12 * bounds.Largest();
   SeenStamps seen(n);
@@ -226,16 +229,21 @@ void MergeCollinear(Workspace& ws) {
 
   StepProgress progress(ws.KernelProgress, n);
   ws.AryMerge.clear();
+  ws.AryMerge.reserve(n);
   for (std::size_t b = 0; b + 1 < n; ++b) {
     progress.Advance(b);
-    ends.Unfile(static_cast<uint32_t>(b));
     const TLineEnt base = lines[b];
     const double length = Length(base);
     if (length <= kEps) continue;
     const double reach = 0.02 + slack + 1e-12 * length;
+    const double left = std::min(base.st.x, base.ed.x) - reach;
+    const double right = std::max(base.st.x, base.ed.x) + reach;
+    const double bottom = std::min(base.st.y, base.ed.y) - reach;
+    const double top = std::max(base.st.y, base.ed.y) + reach;
     candidates.clear();
     // One end within reach of the segment, both near its line.
-    ends.ForEachEndNear(base.st, base.ed, reach, [&](uint32_t seg, const TAcadPoint& p) {
+    ends.ForEachEndNear(base.st, base.ed, reach, b, [&](uint32_t seg, const TAcadPoint& p) {
+      if (p.x < left || p.x > right || p.y < bottom || p.y > top) return;
       if (!WithinOfSegment(p, base.st, base.ed, reach)) return;
       const TLineEnt& later = lines[seg];
       if (MayBeOnLine(later.st, base.st, base.ed, length, reach) &&
@@ -247,12 +255,11 @@ void MergeCollinear(Workspace& ws) {
     bool merged = false;
     for (uint32_t h : candidates) {
       TLineEnt& later = lines[h];
-      if (!MergesWith(base, length, later)) continue;
+      if (!MergesWithCheapFirst(base, length, later)) continue;
       const TAcadPoint st = later.st;
       const TAcadPoint ed = later.ed;
       FarthestPair(base.st, base.ed, st, ed, later.st, later.ed);
-      ends.Unfile(h);
-      ends.File(h, later);
+      ends.FileMoved(h, later);
       merged = true;
       break;
     }
@@ -288,10 +295,10 @@ int32_t BuildSpanTree(std::vector<SpanEnd>& ends, std::vector<SpanNode>& nodes, 
                       uint32_t end) {
   SpanNode node{ends[begin].pt.x, ends[begin].pt.y, ends[begin].pt.x, ends[begin].pt.y, begin, end};
   for (uint32_t i = begin; i < end; ++i) {
-    node.minX = std::fmin(node.minX, ends[i].pt.x);
-    node.minY = std::fmin(node.minY, ends[i].pt.y);
-    node.maxX = std::fmax(node.maxX, ends[i].pt.x);
-    node.maxY = std::fmax(node.maxY, ends[i].pt.y);
+    node.minX = std::min(node.minX, ends[i].pt.x);
+    node.minY = std::min(node.minY, ends[i].pt.y);
+    node.maxX = std::max(node.maxX, ends[i].pt.x);
+    node.maxY = std::max(node.maxY, ends[i].pt.y);
   }
   const auto index = static_cast<int32_t>(nodes.size());
   nodes.push_back(node);
@@ -311,8 +318,8 @@ int32_t BuildSpanTree(std::vector<SpanEnd>& ends, std::vector<SpanNode>& nodes, 
 
 // At least every PointDist between a point of one box and a point of the other.
 double FarthestBound(const SpanNode& a, const SpanNode& b) {
-  const double dx = std::fmax(a.maxX - b.minX, b.maxX - a.minX);
-  const double dy = std::fmax(a.maxY - b.minY, b.maxY - a.minY);
+  const double dx = std::max(a.maxX - b.minX, b.maxX - a.minX);
+  const double dy = std::max(a.maxY - b.minY, b.maxY - a.minY);
   return std::sqrt(dx * dx + dy * dy) * (1.0 + 1e-12);
 }
 
@@ -549,12 +556,13 @@ void SplitSegments(Workspace& ws) {
   const Adjacency near = CrossingCandidates(extended);
   StepProgress progress(ws.KernelProgress, n);
   ws.ArySeg.clear();
-  ws.ArySeg.reserve(kSegmentChunk);
+  // Room for every piece at once: growing by chunks would copy the list over and over.
+  ws.ArySeg.reserve(n + near.items.size() + 1);
   std::vector<TTempPoint>& points = ws.AryPoint;
   for (std::size_t i = 0; i < n; ++i) {
     progress.Advance(i);
     points.clear();
-    points.reserve(kPointChunk);
+    points.reserve(near.Of(i).size() + 2);
     PushChunked(points, TTempPoint{0, lines[i].st, {}}, kPointChunk);
     for (uint32_t k : near.Of(i)) {
       TAcadPoint crossing;
@@ -620,6 +628,7 @@ void RemoveDuplicates(Workspace& ws) {
   StepProgress progress(ws.KernelProgress, n);
   LineList& kept = ws.AryLine;
   kept.clear();
+  kept.reserve(n);
   for (std::size_t b = 0; b + 1 < n; ++b) {
     progress.Advance(b);
     bool repeated = false;
@@ -642,19 +651,16 @@ bool TraceOutline(Workspace& ws) {
   }
   // Only segments with an end at the current vertex can be the way on; they are offered in
   // list order.
-  const NearPointIndex ends = IndexOfEnds(segs, Ends::EndsOnly);
-  const NearPointIndex starts = IndexOfEnds(segs, Ends::Starts);
+  const NearPointIndex ends = IndexOfEnds(segs, Ends::Both);
   SeenStamps seen(segs.size());
   std::size_t step = 0;
   std::vector<uint32_t> candidates;
   return kernel_detail::WalkOutline(ws, [&](const TAcadPoint& prev, const TAcadPoint& cur) {
     ++step;
     candidates.clear();
-    const auto take = [&](uint32_t j) {
-      if (seen.FirstTime(j, step)) candidates.push_back(j);
-    };
-    starts.ForEachNear(cur, take);
-    ends.ForEachNear(cur, take);
+    ends.ForEachNear(cur, [&](uint32_t item) {
+      if (seen.FirstTime(item / 2, step)) candidates.push_back(item / 2);
+    });
     std::sort(candidates.begin(), candidates.end());
     WayOn way(prev, cur);
     for (uint32_t j : candidates) way.Offer(segs[j]);
@@ -681,6 +687,7 @@ void PruneDangling(Workspace& ws) {
   for (std::size_t i = 0; i < segs.size(); ++i) {
     segs[i].id = connected(i, segs[i].st) && connected(i, segs[i].ed) ? 0 : -2;
   }
+  ws.AryKeep.reserve(segs.size());
   KeepMarked(segs, ws.AryKeep);
 }
 
@@ -708,7 +715,10 @@ void RemoveReversePairs(Workspace& ws) {
       marked = true;
     }
   }
-  if (marked) KeepMarked(lines, ws.AryKeep);
+  if (marked) {
+    ws.AryKeep.reserve(lines.size());
+    KeepMarked(lines, ws.AryKeep);
+  }
 }
 
 }  // namespace vorn

@@ -18,7 +18,10 @@ inline constexpr double kEps = kSamePointTol;
 inline constexpr std::size_t kSegmentChunk = 1000;
 inline constexpr std::size_t kPointChunk = 100;
 
-inline bool Same(const TAcadPoint& p, const TAcadPoint& q) { return SamePoint2D(p, q, kEps); }
+// SamePoint2D at epsilon, spelled out so the hot loops can inline it.
+inline bool Same(const TAcadPoint& p, const TAcadPoint& q) {
+  return kEps > std::fabs(p.x - q.x) && kEps > std::fabs(p.y - q.y);
+}
 
 inline double Length(const TLineEnt& s) { return PointDist(s.st, s.ed); }
 

@@ -49,7 +49,8 @@ CellHash::CellHash(const std::vector<Entry>& entries) {
     cell.end = cell.begin;
   }
   items_.resize(entries.size());
-  for (std::size_t e = 0; e < entries.size(); ++e) items_[cells_[cellOf[e]].end++] = entries[e].item;
+  for (std::size_t e = 0; e < entries.size(); ++e)
+    items_[cells_[cellOf[e]].end++] = entries[e].item;
 }
 
 std::size_t CellHash::Slot(int64_t cx, int64_t cy) const {
@@ -71,27 +72,18 @@ std::span<const uint32_t> CellHash::Items(int64_t cx, int64_t cy) const {
 }
 
 NearPointIndex::NearPointIndex(const std::vector<Point>& points, double tol) : tol_(tol) {
-  // Cells at least four tolerances wide, so a query spans two or three cells in each
-  // direction; wide enough that the cell numbers of huge coordinates stay far inside int64.
+  // Cells a thousand tolerances wide, so a query mostly looks into one cell and never into more
+  // than two in each direction; wide enough that the cell numbers of huge coordinates stay far
+  // inside int64.
   double largest = 0.0;
   for (const Point& p : points) {
     largest = std::fmax(largest, std::fmax(std::fabs(p.pt.x), std::fabs(p.pt.y)));
   }
-  size_ = std::fmax(4 * tol, std::ldexp(largest, -50));
+  inverse_ = 1.0 / std::fmax(1000 * tol, std::ldexp(largest, -50));
   std::vector<CellHash::Entry> entries;
   entries.reserve(points.size());
   for (const Point& p : points) entries.push_back({CellOf(p.pt.x), CellOf(p.pt.y), p.item});
   cells_ = CellHash(entries);
-}
-
-int64_t NearPointIndex::CellOf(double v) const {
-  // Rounding is monotone, so a point within tol of a query lies between the cells of
-  // query - tol and query + tol as computed here. Far-away and non-numbers share edge cells.
-  const double c = std::floor(v / size_);
-  constexpr double kLimit = 4.0e18;
-  if (!(c > -kLimit)) return static_cast<int64_t>(-kLimit);
-  if (c > kLimit) return static_cast<int64_t>(kLimit);
-  return static_cast<int64_t>(c);
 }
 
 UniformGrid::UniformGrid(double minX, double minY, double maxX, double maxY, double cellSize,
@@ -106,6 +98,7 @@ UniformGrid::UniformGrid(double minX, double minY, double maxX, double maxY, dou
   const auto count = [&](double extent) { return std::fmin(std::ceil(extent / size), 1e9); };
   while (std::fmax(count(width), 1.0) * std::fmax(count(height), 1.0) > cap) size *= 1.5;
   size_ = size;
+  inverse_ = 1.0 / size;
   nx_ = static_cast<std::size_t>(std::fmax(count(width), 1.0));
   ny_ = static_cast<std::size_t>(std::fmax(count(height), 1.0));
   const double largest = std::fmax(std::fmax(std::fabs(minX), std::fabs(maxX)),

@@ -73,10 +73,19 @@ class NearPointIndex {
   }
 
  private:
-  int64_t CellOf(double v) const;
+  // Rounding is monotone, so a point within tol of a query lies between the cells of
+  // query - tol and query + tol as computed here. Far-away and non-numbers share edge cells.
+  int64_t CellOf(double v) const {
+    const double c = v * inverse_;
+    constexpr double kLimit = 4.0e18;
+    if (!(c > -kLimit)) return static_cast<int64_t>(-kLimit);
+    if (c > kLimit) return static_cast<int64_t>(kLimit);
+    const auto t = static_cast<int64_t>(c);
+    return static_cast<double>(t) > c ? t - 1 : t;
+  }
 
   double tol_;
-  double size_ = 1.0;
+  double inverse_ = 1.0;
   CellHash cells_;
 };
 
@@ -96,15 +105,15 @@ class UniformGrid {
   template <typename F>
   void ForEachCellNear(const TAcadPoint& a, const TAcadPoint& b, double r, F&& f) const {
     r += slop_;
-    const double xlo = std::fmin(a.x, b.x) - r;
-    const double xhi = std::fmax(a.x, b.x) + r;
+    const double xlo = std::min(a.x, b.x) - r;
+    const double xhi = std::max(a.x, b.x) + r;
     const std::size_t c0 = Column(xlo);
     const std::size_t c1 = Column(xhi);
     const double dx = b.x - a.x;
     for (std::size_t c = c0; c <= c1; ++c) {
       // The part of the segment whose x comes within r of this column.
-      double ylo = std::fmin(a.y, b.y);
-      double yhi = std::fmax(a.y, b.y);
+      double ylo = std::min(a.y, b.y);
+      double yhi = std::max(a.y, b.y);
       if (dx != 0.0 && c0 != c1) {
         const double left = (c == c0 ? xlo : minX_ + static_cast<double>(c) * size_) - r;
         const double right = (c == c1 ? xhi : minX_ + static_cast<double>(c + 1) * size_) + r;
@@ -112,8 +121,8 @@ class UniformGrid {
         const double t2 = std::clamp((right - a.x) / dx, 0.0, 1.0);
         const double y1 = a.y + t1 * (b.y - a.y);
         const double y2 = a.y + t2 * (b.y - a.y);
-        ylo = std::fmin(y1, y2);
-        yhi = std::fmax(y1, y2);
+        ylo = std::min(y1, y2);
+        yhi = std::max(y1, y2);
       }
       const std::size_t r0 = Row(ylo - r);
       const std::size_t r1 = Row(yhi + r);
@@ -122,8 +131,8 @@ class UniformGrid {
   }
 
  private:
-  std::size_t Column(double x) const { return Clamped((x - minX_) / size_, nx_); }
-  std::size_t Row(double y) const { return Clamped((y - minY_) / size_, ny_); }
+  std::size_t Column(double x) const { return Clamped((x - minX_) * inverse_, nx_); }
+  std::size_t Row(double y) const { return Clamped((y - minY_) * inverse_, ny_); }
   static std::size_t Clamped(double v, std::size_t n) {
     if (!(v > 0.0)) return 0;
     if (v >= static_cast<double>(n - 1)) return n - 1;
@@ -133,6 +142,7 @@ class UniformGrid {
   double minX_;
   double minY_;
   double size_;
+  double inverse_;
   double slop_;  // covers the round-off of the cell arithmetic
   std::size_t nx_ = 1;
   std::size_t ny_ = 1;
