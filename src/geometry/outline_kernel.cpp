@@ -177,6 +177,8 @@ bool TraceOutline(Workspace& ws) {
 
 }  // namespace reference
 
+namespace reference {
+
 namespace {
 
 // The first ray direction, in steps of half a degree, that passes through no segment end.
@@ -222,13 +224,15 @@ bool PointInOutline(const TAcadPoint& p, double reach, const LineList& segments)
 void RemoveEnclosed(Workspace& ws) {
   for (TLineEnt& s : ws.ArySeg) {
     s.id = 0;
-    if (PointInOutline(s.st, ws.BuildingSpan, ws.AryLine) ||
-        PointInOutline(s.ed, ws.BuildingSpan, ws.AryLine)) {
+    if (reference::PointInOutline(s.st, ws.BuildingSpan, ws.AryLine) ||
+        reference::PointInOutline(s.ed, ws.BuildingSpan, ws.AryLine)) {
       s.id = -1;
     }
   }
   KeepMarked(ws.ArySeg, ws.AryKeep);
 }
+
+}  // namespace reference
 
 namespace reference {
 
@@ -305,6 +309,7 @@ struct FastSteps {
   static void SplitSegments(Workspace& ws) { vorn::SplitSegments(ws); }
   static void RemoveDuplicates(Workspace& ws) { vorn::RemoveDuplicates(ws); }
   static bool TraceOutline(Workspace& ws) { return vorn::TraceOutline(ws); }
+  static void RemoveEnclosed(Workspace& ws) { vorn::RemoveEnclosed(ws); }
   static void PruneDangling(Workspace& ws) { vorn::PruneDangling(ws); }
 };
 
@@ -314,6 +319,7 @@ struct ReferenceSteps {
   static void SplitSegments(Workspace& ws) { reference::SplitSegments(ws); }
   static void RemoveDuplicates(Workspace& ws) { reference::RemoveDuplicates(ws); }
   static bool TraceOutline(Workspace& ws) { return reference::TraceOutline(ws); }
+  static void RemoveEnclosed(Workspace& ws) { reference::RemoveEnclosed(ws); }
   static void PruneDangling(Workspace& ws) { reference::PruneDangling(ws); }
 };
 
@@ -344,7 +350,7 @@ bool TraceNextOutlineWith(Workspace& ws) {
 
 template <typename Steps>
 void DropTracedRegionWith(Workspace& ws) {
-  RemoveEnclosed(ws);
+  Steps::RemoveEnclosed(ws);
   Steps::PruneDangling(ws);
   std::size_t before = 0;
   do {

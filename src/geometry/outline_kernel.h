@@ -84,6 +84,8 @@ void SplitSegments(Workspace& ws);
 void SortPointsByDist(std::vector<TTempPoint>& points, const TAcadPoint& from);
 void RemoveDuplicates(Workspace& ws);
 bool TraceOutline(Workspace& ws);
+bool PointInOutline(const TAcadPoint& p, double reach, const LineList& segments);
+void RemoveEnclosed(Workspace& ws);
 void PruneDangling(Workspace& ws);
 void RemoveReversePairs(Workspace& ws);
 

@@ -10,6 +10,7 @@
 #include <limits>
 #include <queue>
 #include <tuple>
+#include <unordered_map>
 
 #include "geometry/outline_kernel.h"
 #include "geometry/outline_kernel_internal.h"
@@ -666,6 +667,173 @@ bool TraceOutline(Workspace& ws) {
     for (uint32_t j : candidates) way.Offer(segs[j]);
     return way;
   });
+}
+
+// ---------------------------------------------------------------------------------------------
+// PointInOutline and RemoveEnclosed. The straightforward test looks at every outline segment
+// for every point: the direction of the ray from PointAngle to every outline end, the foot of
+// the perpendicular (PointAngle, cosine and sine) and the ray's crossing. The fast form takes
+// the same steps in the same order but leaves out what provably cannot count:
+//   - an end whose direction from p differs from the tried ray direction by more than 0.05 (a
+//     direction that PointAngle snaps to an axis is off by less than 0.012 once the end is a
+//     millimetre away);
+//   - the foot test of a segment whose box, widened by the half-width of the ellipse that
+//     IsOnSegment accepts, does not hold p;
+//   - the crossing with a segment whose two ends lie on one side of the ray's line, further
+//     from it than round-off could move a crossing (10u(|B| + |C|), u = 2^-53);
+// and RemoveEnclosed asks once per distinct point.
+
+namespace {
+
+class OutlineTester {
+ public:
+  OutlineTester(const LineList& outline, double reach) : outline_(outline), reach_(reach) {
+    boxes_.reserve(outline.size());
+    for (const TLineEnt& s : outline) {
+      const double length = Length(s);
+      const double largest =
+          std::max({std::fabs(s.st.x), std::fabs(s.st.y), std::fabs(s.ed.x), std::fabs(s.ed.y)});
+      // IsOnSegment accepts points inside the ellipse of sum of distances below length + 1e-5
+      // (give or take round-off), whose half-width is below sqrt(length * e) + e.
+      const double e = 2e-5 + 1e-14 * (length + largest);
+      const double widen = std::sqrt(e * length) + e;
+      boxes_.push_back({std::min(s.st.x, s.ed.x) - widen, std::min(s.st.y, s.ed.y) - widen,
+                        std::max(s.st.x, s.ed.x) + widen, std::max(s.st.y, s.ed.y) + widen,
+                        length});
+    }
+  }
+
+  bool Inside(const TAcadPoint& p) {
+    const double f = ClearRayDirection(p);
+    const TAcadPoint far = PolarPoint(p, f, reach_ * 1000.0);
+    const double ax = far.x - p.x;
+    const double ay = far.y - p.y;
+    const double rayLength = std::sqrt(ax * ax + ay * ay);
+    crossings_.clear();
+    for (std::size_t i = 0; i < outline_.size(); ++i) {
+      const TLineEnt& s = outline_[i];
+      if (Same(p, s.st) || Same(p, s.ed)) return true;
+      const Box& box = boxes_[i];
+      if (p.x >= box.minX && p.x <= box.maxX && p.y >= box.minY && p.y <= box.maxY) {
+        const TAcadPoint w = PolarPoint(p, PointAngle(s.st, s.ed) + kPi / 2, 100.0);
+        TAcadPoint foot;
+        if (CrossPoint(p, w, s.st, s.ed, false, foot) && Same(foot, p) &&
+            IsOnSegment(p, s.st, s.ed)) {
+          return true;
+        }
+      }
+      if (OneSideOfRay(p, ax, ay, rayLength, s, box.length)) continue;
+      TAcadPoint x;
+      if (!CrossPoint(p, far, s.st, s.ed, true, x)) continue;
+      if (Same(x, p)) return true;
+      bool known = false;
+      for (const TAcadPoint& c : crossings_) known = known || Same(c, x);
+      if (!known) crossings_.push_back(x);
+    }
+    return crossings_.size() % 2 == 1;
+  }
+
+ private:
+  struct Box {
+    double minX, minY, maxX, maxY, length;
+  };
+
+  // Both ends of s on one side of the ray's line, beyond any round-off of a crossing.
+  static bool OneSideOfRay(const TAcadPoint& p, double ax, double ay, double rayLength,
+                           const TLineEnt& s, double length) {
+    const double sx = s.st.x - p.x;
+    const double sy = s.st.y - p.y;
+    const double ex = s.ed.x - p.x;
+    const double ey = s.ed.y - p.y;
+    const double crossSt = ax * sy - ay * sx;
+    const double crossEd = ax * ey - ay * ex;
+    const double reachOfP = std::sqrt(sx * sx + sy * sy);
+    const double margin = 1e-12 * (length + reachOfP + std::fabs(p.x) + std::fabs(p.y)) * rayLength;
+    return (crossSt > margin && crossEd > margin) || (crossSt < -margin && crossEd < -margin);
+  }
+
+  // The first ray direction, in steps of half a degree, that passes through no segment end.
+  double ClearRayDirection(const TAcadPoint& p) const {
+    const double step = kPi / 360.0;
+    for (int k = 0; k < 720; ++k) {
+      const double f = k * step;
+      const double cf = std::cos(f);
+      const double sf = std::sin(f);
+      bool clear = true;
+      for (const TLineEnt& s : outline_) {
+        if (MayPointAlong(p, s.st, f, cf, sf) || MayPointAlong(p, s.ed, f, cf, sf)) {
+          clear = false;
+          break;
+        }
+      }
+      if (clear) return f;
+    }
+    return 2 * kPi;
+  }
+
+  static bool MayPointAlong(const TAcadPoint& p, const TAcadPoint& q, double f, double cf,
+                            double sf) {
+    const double dx = q.x - p.x;
+    const double dy = q.y - p.y;
+    if (std::fabs(dx) + std::fabs(dy) >= 1e-3) {
+      const double along = dx * cf + dy * sf;
+      const double across = dx * sf - dy * cf;
+      if (along <= 0 || across * across > 0.0025 * (dx * dx + dy * dy)) return false;
+    }
+    return std::fabs(PointAngle(p, q) - f) < kEps;
+  }
+
+  const LineList& outline_;
+  double reach_;
+  std::vector<Box> boxes_;
+  std::vector<TAcadPoint> crossings_;
+};
+
+struct PointBits {
+  uint64_t x, y, z;
+  bool operator==(const PointBits&) const = default;
+};
+
+struct PointBitsHash {
+  std::size_t operator()(const PointBits& b) const {
+    return static_cast<std::size_t>((b.x * 0x9e3779b97f4a7c15ULL) ^ (b.y + 0x632be59bd9b4e019ULL) ^
+                                    (b.z << 7));
+  }
+};
+
+}  // namespace
+
+bool PointInOutline(const TAcadPoint& p, double reach, const LineList& segments) {
+  if (!kernel_detail::IsFinite(p) || !AllFinite(segments) || !std::isfinite(reach)) {
+    return reference::PointInOutline(p, reach, segments);
+  }
+  OutlineTester tester(segments, reach);
+  return tester.Inside(p);
+}
+
+void RemoveEnclosed(Workspace& ws) {
+  if (!AllFinite(ws.ArySeg) || !AllFinite(ws.AryLine) || !std::isfinite(ws.BuildingSpan)) {
+    reference::RemoveEnclosed(ws);
+    return;
+  }
+  OutlineTester tester(ws.AryLine, ws.BuildingSpan);
+  std::unordered_map<PointBits, bool, PointBitsHash> known;
+  known.reserve(2 * ws.ArySeg.size());
+  const auto inside = [&](const TAcadPoint& p) {
+    const PointBits key{std::bit_cast<uint64_t>(p.x), std::bit_cast<uint64_t>(p.y),
+                        std::bit_cast<uint64_t>(p.z)};
+    const auto found = known.find(key);
+    if (found != known.end()) return found->second;
+    const bool result = tester.Inside(p);
+    known.emplace(key, result);
+    return result;
+  };
+  for (TLineEnt& s : ws.ArySeg) {
+    s.id = 0;
+    if (inside(s.st) || inside(s.ed)) s.id = -1;
+  }
+  ws.AryKeep.reserve(ws.ArySeg.size());
+  KeepMarked(ws.ArySeg, ws.AryKeep);
 }
 
 void PruneDangling(Workspace& ws) {

@@ -116,8 +116,20 @@ void ExpectSameChain(const LineList& input) {
       ExpectSameLists(fastPairs, slowPairs, "RemoveReversePairs");
     }
 
+    // Points on, near and off the outline, its corners and the middles of its sides.
+    for (const TLineEnt& s : slow.AryLine) {
+      for (const TAcadPoint& p :
+           {s.st, TAcadPoint{(s.st.x + s.ed.x) / 2, (s.st.y + s.ed.y) / 2, 0},
+            TAcadPoint{s.st.x + 3e-6, s.st.y - 3e-6, 0}, TAcadPoint{s.st.x - 0.5, s.st.y + 0.5, 0},
+            TAcadPoint{s.st.x + 0.5, s.st.y + 0.5, 0}, TAcadPoint{s.st.x + 7, s.st.y - 11, 0}}) {
+        EXPECT_EQ(PointInOutline(p, slow.BuildingSpan, slow.AryLine),
+                  reference::PointInOutline(p, slow.BuildingSpan, slow.AryLine))
+            << p.x << "," << p.y;
+      }
+    }
     RemoveEnclosed(fast);
-    RemoveEnclosed(slow);
+    reference::RemoveEnclosed(slow);
+    ExpectSameLists(fast, slow, "RemoveEnclosed");
     const std::size_t before = slow.ArySeg.size();
     PruneDangling(fast);
     reference::PruneDangling(slow);
