@@ -1,6 +1,7 @@
 // The outline kernel, fast and straightforward forms side by side:
 // - MakeShadowOutline for buildings of growing size: a box (12 edges), a 33-sided tower
 //   (99 edges) and terraces of boxes with a few towers (about 1,000 and 10,000 edges);
+// - every region of the shadow, as the hourly diagram traces them;
 // - the sky outline of one measurement point of the sample site: the building's top edges
 //   sampled every 250 mm, the vertical edges in thirds, projected onto the sky circle, closed
 //   by the horizon arc, then merged, split, de-duplicated and traced.
@@ -89,6 +90,42 @@ BENCHMARK(BM_MakeShadowOutline_Reference)
     ->Arg(1000)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MakeShadowOutline_Reference)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Every separate region of the shadow, as the hourly diagram traces them: the standard
+// sequence, then trace, remove the traced region with what it encloses, prune, and again.
+template <bool (*Prepare)(Workspace&),
+          RegionTrace (*TraceAll)(Workspace&, const std::function<bool()>&,
+                                  const std::function<void(const LineList&)>&)>
+void RunAllRegions(benchmark::State& state) {
+  Workspace ws = Building(static_cast<int>(state.range(0)));
+  const SunPos sun = GetSunPos(ws.sun, 10.0, ws.sun.SunDeclination);
+  LineList input;
+  AppendFootprints(ws.BuildingEdges, input);
+  for (const TLineEnt& edge : ws.BuildingEdges) {
+    AppendEdgeShadow(edge, 4000, ShadowDirection(ws.sun, sun), sun.ratio, input);
+  }
+  int outlines = 0;
+  for (auto _ : state) {
+    ws.AryLine = input;
+    Prepare(ws);
+    outlines = TraceAll(
+                   ws, [] { return true; }, [](const LineList&) {})
+                   .outlines;
+    benchmark::DoNotOptimize(outlines);
+  }
+  state.counters["edges"] = static_cast<double>(ws.BuildingEdges.size());
+  state.counters["regions"] = outlines;
+}
+
+void BM_TraceAllRegions(benchmark::State& state) {
+  RunAllRegions<PrepareSegments, TraceAllRegions>(state);
+}
+void BM_TraceAllRegions_Reference(benchmark::State& state) {
+  RunAllRegions<reference::PrepareSegments, reference::TraceAllRegions>(state);
+}
+
+BENCHMARK(BM_TraceAllRegions)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TraceAllRegions_Reference)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 // The sample site's buildings (an L-shaped block, a tower, a free-standing wall and a round
 // stair tower) as top edges with their heights.
