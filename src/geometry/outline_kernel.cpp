@@ -3,79 +3,27 @@
 #include <cmath>
 #include <utility>
 
+#include "geometry/outline_kernel_internal.h"
 #include "geometry/point_ops.h"
 
 namespace vorn {
 
-namespace {
+using kernel_detail::AllFinite;
+using kernel_detail::AppendPieces;
+using kernel_detail::ExtendedCopies;
+using kernel_detail::KeepMarked;
+using kernel_detail::kEps;
+using kernel_detail::kPointChunk;
+using kernel_detail::kSegmentChunk;
+using kernel_detail::Length;
+using kernel_detail::MergesWith;
+using kernel_detail::PushChunked;
+using kernel_detail::Same;
+using kernel_detail::SameEnds;
+using kernel_detail::StepProgress;
+using kernel_detail::WayOn;
 
-constexpr double kEps = kSamePointTol;
-constexpr std::size_t kSegmentChunk = 1000;
-constexpr std::size_t kPointChunk = 100;
-
-bool Same(const TAcadPoint& p, const TAcadPoint& q) { return SamePoint2D(p, q, kEps); }
-
-double Length(const TLineEnt& s) { return PointDist(s.st, s.ed); }
-
-// Grows a list in the chunks the steps allocate in, so a step allocates a bounded number of
-// times however long its output gets.
-template <typename T>
-void PushChunked(std::vector<T>& list, T value, std::size_t chunk) {
-  if (list.size() == list.capacity()) list.reserve(list.capacity() + chunk);
-  list.push_back(std::move(value));
-}
-
-// Progress of one pass over a list: one advance per element for short lists, otherwise one
-// per hundredth. Only while the workspace has a progress sink.
-class StepProgress {
- public:
-  StepProgress(ProgressSink* sink, std::size_t length) : sink_(sink) {
-    if (sink_ == nullptr) return;
-    every_ = length <= 100 ? 1 : length / 100;
-    sink_->SetMaximum(static_cast<int>(length <= 100 ? length : 100));
-  }
-  ~StepProgress() {
-    if (sink_ != nullptr) sink_->SetPosition(0);
-  }
-  StepProgress(const StepProgress&) = delete;
-  StepProgress& operator=(const StepProgress&) = delete;
-
-  void Advance(std::size_t index) {
-    if (sink_ == nullptr || (index + 1) % every_ != 0) return;
-    sink_->SetPosition(sink_->Position() + 1);
-    sink_->ProcessMessages();
-  }
-
- private:
-  ProgressSink* sink_;
-  std::size_t every_ = 1;
-};
-
-bool OneEndWithin(const TLineEnt& b, const TAcadPoint& p, double length) {
-  return std::fabs(PointDist(b.st, p) + PointDist(b.ed, p) - length) < kEps;
-}
-
-// Rebuilds `list` from the elements marked 0, keeping their order, through `keep`.
-void KeepMarked(LineList& list, LineList& keep) {
-  keep.clear();
-  for (const TLineEnt& s : list) {
-    if (s.id == 0) PushChunked(keep, s, kSegmentChunk);
-  }
-  list.assign(keep.begin(), keep.end());
-}
-
-bool IsFinite(const TAcadPoint& p) {
-  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
-
-bool AllFinite(const LineList& lines) {
-  for (const TLineEnt& s : lines) {
-    if (!IsFinite(s.st) || !IsFinite(s.ed)) return false;
-  }
-  return true;
-}
-
-}  // namespace
+namespace reference {
 
 void MergeCollinear(Workspace& ws) {
   LineList& lines = ws.AryLine;
@@ -91,8 +39,7 @@ void MergeCollinear(Workspace& ws) {
     bool merged = false;
     for (std::size_t h = b + 1; h < n && !merged; ++h) {
       TLineEnt& later = lines[h];
-      if (!IsOnLine(base.st, base.ed, later.st, later.ed)) continue;
-      if (!OneEndWithin(base, later.st, length) && !OneEndWithin(base, later.ed, length)) continue;
+      if (!MergesWith(base, length, later)) continue;
       const TAcadPoint st = later.st;
       const TAcadPoint ed = later.ed;
       FarthestPair(base.st, base.ed, st, ed, later.st, later.ed);
@@ -136,14 +83,7 @@ void SortPointsByDist(std::vector<TTempPoint>& points, const TAcadPoint& from) {
 void SplitSegments(Workspace& ws) {
   const LineList& lines = ws.AryLine;
   const std::size_t n = lines.size();
-  // Extending each segment by epsilon at both ends makes crossings at shared endpoints and
-  // T-junctions count; the slivers this creates near the ends are dropped below.
-  LineList extended(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const double a = PointAngle(lines[i].st, lines[i].ed);
-    extended[i].st = PolarPoint(lines[i].st, a, -kEps);
-    extended[i].ed = PolarPoint(lines[i].ed, a, kEps);
-  }
+  const LineList extended = ExtendedCopies(lines);
   StepProgress progress(ws.KernelProgress, n);
   ws.ArySeg.clear();
   ws.ArySeg.reserve(kSegmentChunk);
@@ -161,14 +101,8 @@ void SplitSegments(Workspace& ws) {
       }
     }
     PushChunked(points, TTempPoint{0, lines[i].ed, {}}, kPointChunk);
-    SortPointsByDist(points, lines[i].st);
-    for (std::size_t j = 0; j + 1 < points.size(); ++j) {
-      if (Same(points[j].pt, points[j + 1].pt)) continue;
-      TLineEnt piece;
-      piece.st = points[j].pt;
-      piece.ed = points[j + 1].pt;
-      PushChunked(ws.ArySeg, piece, kSegmentChunk);
-    }
+    reference::SortPointsByDist(points, lines[i].st);
+    AppendPieces(points, ws.ArySeg);
   }
 }
 
@@ -182,16 +116,15 @@ void RemoveDuplicates(Workspace& ws) {
   for (std::size_t b = 0; b + 1 < n; ++b) {
     progress.Advance(b);
     bool repeated = false;
-    for (std::size_t g = b + 1; g < n && !repeated; ++g) {
-      repeated = (Same(segs[b].st, segs[g].st) && Same(segs[b].ed, segs[g].ed)) ||
-                 (Same(segs[b].st, segs[g].ed) && Same(segs[b].ed, segs[g].st));
-    }
+    for (std::size_t g = b + 1; g < n && !repeated; ++g) repeated = SameEnds(segs[b], segs[g]);
     if (!repeated) PushChunked(kept, segs[b], kSegmentChunk);
   }
   PushChunked(kept, segs[n - 1], kSegmentChunk);
   segs.assign(kept.begin(), kept.end());
   kept.clear();
 }
+
+}  // namespace reference
 
 void GetMinCorner(Workspace& ws) {
   const LineList& segs = ws.ArySeg;
@@ -231,99 +164,20 @@ double TurnAngle(const TAcadPoint& prev, const TAcadPoint& vertex, const TAcadPo
   return t;
 }
 
-namespace {
-
-// The trace's progress: thirty turns of the bar per segment (at most a hundred), wrapping.
-class TraceProgress {
- public:
-  TraceProgress(ProgressSink* sink, std::size_t count) : sink_(sink) {
-    if (sink_ == nullptr) return;
-    maximum_ = 30 * static_cast<int>(count < 100 ? count : 100);
-    sink_->SetMaximum(maximum_);
-  }
-  ~TraceProgress() {
-    if (sink_ != nullptr) sink_->SetPosition(0);
-  }
-  TraceProgress(const TraceProgress&) = delete;
-  TraceProgress& operator=(const TraceProgress&) = delete;
-
-  void Advance() {
-    if (sink_ == nullptr) return;
-    const int next = sink_->Position() + 1;
-    sink_->SetPosition(next >= maximum_ ? 0 : next);
-    sink_->ProcessMessages();
-  }
-
- private:
-  ProgressSink* sink_;
-  int maximum_ = 0;
-};
-
-// One step of the walk: the way on from cur with the smallest counter-clockwise turn from
-// the way back to prev. Equal turns keep the first segment in list order.
-struct WayOn {
-  TAcadPoint next;
-  TAcadPoint match;
-};
-
-WayOn FindWayOn(const LineList& segs, const TAcadPoint& prev, const TAcadPoint& cur) {
-  WayOn way{prev, cur};
-  double best = 2 * kPi;
-  for (const TLineEnt& s : segs) {
-    if (Same(s.st, cur) && !Same(s.ed, prev)) {
-      const double t = TurnAngle(prev, cur, s.ed);
-      if (best > t) way = {s.ed, s.st}, best = t;
-    } else if (Same(s.ed, cur) && !Same(s.st, prev)) {
-      const double t = TurnAngle(prev, cur, s.st);
-      if (best > t) way = {s.st, s.ed}, best = t;
-    }
-  }
-  return way;
-}
-
-}  // namespace
+namespace reference {
 
 bool TraceOutline(Workspace& ws) {
-  LineList& outline = ws.AryLine;
-  LineList& segs = ws.ArySeg;
-  TAcadPoint cur = ws.TraceStart;
-  TAcadPoint prev = ws.TraceFrom;
-  outline.clear();
-  outline.reserve(kSegmentChunk);
-  const std::size_t count = segs.size();
-  for (TLineEnt& s : segs) s.id = 0;
-  if (count == 0) return false;
-
-  TraceProgress progress(ws.KernelProgress, count);
-  bool closed = false;
-  for (std::size_t i = 0; i <= count; ++i) {
-    progress.Advance();
-    const WayOn way = FindWayOn(segs, prev, cur);
-    if (Same(way.next, cur)) return false;
-    if (Same(way.match, cur) && Same(way.next, prev)) {
-      // A dead end: walk back and take back the segment that led here.
-      if (!outline.empty()) outline.pop_back();
-    } else {
-      TLineEnt piece;
-      piece.st = cur;
-      piece.ed = way.next;
-      PushChunked(outline, piece, kSegmentChunk);
-    }
-    cur = way.next;
-    prev = way.match;
-    if (Same(cur, ws.TraceStart)) {
-      closed = true;
-      break;
-    }
-  }
-  if (!closed) return false;
-  if (outline.size() >= 2 && Same(outline.front().st, outline.back().ed) &&
-      Same(outline.front().ed, outline.back().st)) {
-    outline.pop_back();
-    outline.erase(outline.begin());
-  }
-  return outline.size() >= 3;
+  const LineList& segs = ws.ArySeg;
+  return kernel_detail::WalkOutline(ws, [&segs](const TAcadPoint& prev, const TAcadPoint& cur) {
+    WayOn way(prev, cur);
+    for (const TLineEnt& s : segs) way.Offer(s);
+    return way;
+  });
 }
+
+}  // namespace reference
+
+namespace reference {
 
 namespace {
 
@@ -370,13 +224,17 @@ bool PointInOutline(const TAcadPoint& p, double reach, const LineList& segments)
 void RemoveEnclosed(Workspace& ws) {
   for (TLineEnt& s : ws.ArySeg) {
     s.id = 0;
-    if (PointInOutline(s.st, ws.BuildingSpan, ws.AryLine) ||
-        PointInOutline(s.ed, ws.BuildingSpan, ws.AryLine)) {
+    if (reference::PointInOutline(s.st, ws.BuildingSpan, ws.AryLine) ||
+        reference::PointInOutline(s.ed, ws.BuildingSpan, ws.AryLine)) {
       s.id = -1;
     }
   }
   KeepMarked(ws.ArySeg, ws.AryKeep);
 }
+
+}  // namespace reference
+
+namespace reference {
 
 void PruneDangling(Workspace& ws) {
   LineList& segs = ws.ArySeg;
@@ -415,67 +273,7 @@ void RemoveReversePairs(Workspace& ws) {
   if (marked) KeepMarked(lines, ws.AryKeep);
 }
 
-bool PrepareSegments(Workspace& ws) {
-  if (!AllFinite(ws.AryLine)) {
-    ws.AryLine.clear();
-    ws.ArySeg.clear();
-    return false;
-  }
-  MergeCollinear(ws);
-  GetBuildingSpan(ws);
-  ws.BuildingSpan *= 1000.0;
-  ws.ArySeg.clear();
-  SplitSegments(ws);
-  RemoveDuplicates(ws);
-  return true;
-}
-
-bool TraceNextOutline(Workspace& ws) {
-  GetMinCorner(ws);
-  ws.TraceFrom = ws.MinCorner;
-  ws.TraceStart = FindTraceStart(ws);
-  ws.AryLine.clear();
-  return TraceOutline(ws);
-}
-
-void DropTracedRegion(Workspace& ws) {
-  RemoveEnclosed(ws);
-  PruneDangling(ws);
-  std::size_t before = 0;
-  do {
-    before = ws.ArySeg.size();
-    if (before <= 3) break;
-    PruneDangling(ws);
-  } while (ws.ArySeg.size() != before);
-}
-
-RegionTrace TraceAllRegions(Workspace& ws, const std::function<bool()>& keepGoing,
-                            const std::function<void(const LineList& outline)>& onOutline) {
-  RegionTrace result;
-  while (true) {
-    if (!keepGoing()) {
-      result.stopped = true;
-      break;
-    }
-    if (!TraceNextOutline(ws)) {
-      result.traceFailed = true;
-      break;
-    }
-    onOutline(ws.AryLine);
-    ++result.outlines;
-    const std::size_t before = ws.ArySeg.size();
-    DropTracedRegion(ws);
-    // Every traced outline removes its own segments; a set that did not shrink would be
-    // traced again forever.
-    if (ws.ArySeg.size() >= before) {
-      result.traceFailed = true;
-      break;
-    }
-    if (ws.ArySeg.size() < 3) break;
-  }
-  result.segmentsLeft = ws.ArySeg.size();
-  return result;
-}
+}  // namespace reference
 
 void AppendFootprints(const LineList& edges, LineList& out) {
   for (const TLineEnt& e : edges) {
@@ -502,7 +300,97 @@ void AppendEdgeShadow(const TLineEnt& edge, double h, double direction, double r
   PushChunked(out, endSide, kSegmentChunk);
 }
 
-OutlineResult MakeShadowOutline(Workspace& ws, double t, double h) {
+namespace {
+
+// The steps the sequences below are made of: the fast forms or the straightforward ones.
+struct FastSteps {
+  static void MergeCollinear(Workspace& ws) { vorn::MergeCollinear(ws); }
+  static void GetBuildingSpan(Workspace& ws) { vorn::GetBuildingSpan(ws); }
+  static void SplitSegments(Workspace& ws) { vorn::SplitSegments(ws); }
+  static void RemoveDuplicates(Workspace& ws) { vorn::RemoveDuplicates(ws); }
+  static bool TraceOutline(Workspace& ws) { return vorn::TraceOutline(ws); }
+  static void RemoveEnclosed(Workspace& ws) { vorn::RemoveEnclosed(ws); }
+  static void PruneDangling(Workspace& ws) { vorn::PruneDangling(ws); }
+};
+
+struct ReferenceSteps {
+  static void MergeCollinear(Workspace& ws) { reference::MergeCollinear(ws); }
+  static void GetBuildingSpan(Workspace& ws) { reference::GetBuildingSpan(ws); }
+  static void SplitSegments(Workspace& ws) { reference::SplitSegments(ws); }
+  static void RemoveDuplicates(Workspace& ws) { reference::RemoveDuplicates(ws); }
+  static bool TraceOutline(Workspace& ws) { return reference::TraceOutline(ws); }
+  static void RemoveEnclosed(Workspace& ws) { reference::RemoveEnclosed(ws); }
+  static void PruneDangling(Workspace& ws) { reference::PruneDangling(ws); }
+};
+
+template <typename Steps>
+bool PrepareSegmentsWith(Workspace& ws) {
+  if (!AllFinite(ws.AryLine)) {
+    ws.AryLine.clear();
+    ws.ArySeg.clear();
+    return false;
+  }
+  Steps::MergeCollinear(ws);
+  Steps::GetBuildingSpan(ws);
+  ws.BuildingSpan *= 1000.0;
+  ws.ArySeg.clear();
+  Steps::SplitSegments(ws);
+  Steps::RemoveDuplicates(ws);
+  return true;
+}
+
+template <typename Steps>
+bool TraceNextOutlineWith(Workspace& ws) {
+  GetMinCorner(ws);
+  ws.TraceFrom = ws.MinCorner;
+  ws.TraceStart = FindTraceStart(ws);
+  ws.AryLine.clear();
+  return Steps::TraceOutline(ws);
+}
+
+template <typename Steps>
+void DropTracedRegionWith(Workspace& ws) {
+  Steps::RemoveEnclosed(ws);
+  Steps::PruneDangling(ws);
+  std::size_t before = 0;
+  do {
+    before = ws.ArySeg.size();
+    if (before <= 3) break;
+    Steps::PruneDangling(ws);
+  } while (ws.ArySeg.size() != before);
+}
+
+template <typename Steps>
+RegionTrace TraceAllRegionsWith(Workspace& ws, const std::function<bool()>& keepGoing,
+                                const std::function<void(const LineList& outline)>& onOutline) {
+  RegionTrace result;
+  while (true) {
+    if (!keepGoing()) {
+      result.stopped = true;
+      break;
+    }
+    if (!TraceNextOutlineWith<Steps>(ws)) {
+      result.traceFailed = true;
+      break;
+    }
+    onOutline(ws.AryLine);
+    ++result.outlines;
+    const std::size_t before = ws.ArySeg.size();
+    DropTracedRegionWith<Steps>(ws);
+    // Every traced outline removes its own segments; a set that did not shrink would be
+    // traced again forever.
+    if (ws.ArySeg.size() >= before) {
+      result.traceFailed = true;
+      break;
+    }
+    if (ws.ArySeg.size() < 3) break;
+  }
+  result.segmentsLeft = ws.ArySeg.size();
+  return result;
+}
+
+template <typename Steps>
+OutlineResult MakeShadowOutlineWith(Workspace& ws, double t, double h) {
   if (ws.BuildingEdges.empty()) return OutlineResult::NoBuilding;
   if (!AllFinite(ws.BuildingEdges) || !std::isfinite(h)) return OutlineResult::NotFinite;
   const SunPos sun = GetSunPos(ws.sun, t, ws.sun.SunDeclination);
@@ -514,8 +402,36 @@ OutlineResult MakeShadowOutline(Workspace& ws, double t, double h) {
   for (const TLineEnt& edge : ws.BuildingEdges) {
     AppendEdgeShadow(edge, h, direction, sun.ratio, ws.AryLine);
   }
-  if (!PrepareSegments(ws)) return OutlineResult::NotFinite;
-  return TraceNextOutline(ws) ? OutlineResult::Traced : OutlineResult::TraceFailed;
+  if (!PrepareSegmentsWith<Steps>(ws)) return OutlineResult::NotFinite;
+  return TraceNextOutlineWith<Steps>(ws) ? OutlineResult::Traced : OutlineResult::TraceFailed;
 }
+
+}  // namespace
+
+bool PrepareSegments(Workspace& ws) { return PrepareSegmentsWith<FastSteps>(ws); }
+bool TraceNextOutline(Workspace& ws) { return TraceNextOutlineWith<FastSteps>(ws); }
+void DropTracedRegion(Workspace& ws) { DropTracedRegionWith<FastSteps>(ws); }
+RegionTrace TraceAllRegions(Workspace& ws, const std::function<bool()>& keepGoing,
+                            const std::function<void(const LineList& outline)>& onOutline) {
+  return TraceAllRegionsWith<FastSteps>(ws, keepGoing, onOutline);
+}
+OutlineResult MakeShadowOutline(Workspace& ws, double t, double h) {
+  return MakeShadowOutlineWith<FastSteps>(ws, t, h);
+}
+
+namespace reference {
+
+bool PrepareSegments(Workspace& ws) { return PrepareSegmentsWith<ReferenceSteps>(ws); }
+bool TraceNextOutline(Workspace& ws) { return TraceNextOutlineWith<ReferenceSteps>(ws); }
+void DropTracedRegion(Workspace& ws) { DropTracedRegionWith<ReferenceSteps>(ws); }
+RegionTrace TraceAllRegions(Workspace& ws, const std::function<bool()>& keepGoing,
+                            const std::function<void(const LineList& outline)>& onOutline) {
+  return TraceAllRegionsWith<ReferenceSteps>(ws, keepGoing, onOutline);
+}
+OutlineResult MakeShadowOutline(Workspace& ws, double t, double h) {
+  return MakeShadowOutlineWith<ReferenceSteps>(ws, t, h);
+}
+
+}  // namespace reference
 
 }  // namespace vorn

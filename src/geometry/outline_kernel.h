@@ -2,6 +2,10 @@
 // segment at its crossings, drop repeats, then walk around the outside of the resulting planar
 // graph taking the tightest turn. All steps work on the lists of a Workspace, which each use
 // overwrites; only x and y take part.
+//
+// The steps that compare all pairs or search the whole list find their partners through a
+// spatial index instead; they give exactly the lists, bit for bit and in the same order, that
+// the straightforward forms in namespace `reference` give, which stay as their measure.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +17,7 @@
 
 namespace vorn {
 
-// The single steps, in the order of the standard sequence.
+// The single steps, in the order of the standard sequence (the fast forms).
 void MergeCollinear(Workspace& ws);
 void GetBuildingSpan(Workspace& ws);
 void SplitSegments(Workspace& ws);
@@ -69,5 +73,29 @@ enum class OutlineResult {
 // The shadow of BuildingEdges at time t over a plane at height h (mm): AryLine holds the
 // outline of the region at the lower-left of the shadow when the result is Traced.
 OutlineResult MakeShadowOutline(Workspace& ws, double t, double h);
+
+// The straightforward forms: every pair compared, every vertex searched through the whole list.
+// Quadratic; what the fast forms are checked and measured against.
+namespace reference {
+
+void MergeCollinear(Workspace& ws);
+void GetBuildingSpan(Workspace& ws);
+void SplitSegments(Workspace& ws);
+void SortPointsByDist(std::vector<TTempPoint>& points, const TAcadPoint& from);
+void RemoveDuplicates(Workspace& ws);
+bool TraceOutline(Workspace& ws);
+bool PointInOutline(const TAcadPoint& p, double reach, const LineList& segments);
+void RemoveEnclosed(Workspace& ws);
+void PruneDangling(Workspace& ws);
+void RemoveReversePairs(Workspace& ws);
+
+bool PrepareSegments(Workspace& ws);
+bool TraceNextOutline(Workspace& ws);
+void DropTracedRegion(Workspace& ws);
+RegionTrace TraceAllRegions(Workspace& ws, const std::function<bool()>& keepGoing,
+                            const std::function<void(const LineList& outline)>& onOutline);
+OutlineResult MakeShadowOutline(Workspace& ws, double t, double h);
+
+}  // namespace reference
 
 }  // namespace vorn
