@@ -8,7 +8,6 @@
 namespace vorn {
 
 void TForm1::Button4Click() {}
-void TForm1::Button5Click() {}
 void TForm1::Button6Click() {}
 void TForm1::Button8Click() {}
 void TForm1::Button9Click() {}
@@ -19,8 +18,6 @@ void TForm1::Button14Click() {}
 void TForm1::Button15Click() {}
 void TForm1::Button16Click() {}
 void TForm1::Button18Click() {}
-void TForm1::Button19Click() {}  // "線分化" has no action
-void TForm1::Button20Click() {}
 void TForm1::Button21Click() {}
 void TForm1::Button22Click() {}
 void TForm1::Button24Click() {}

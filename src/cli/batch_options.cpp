@@ -1,6 +1,7 @@
 #include "cli/batch_options.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -77,6 +78,19 @@ std::optional<std::vector<SettingOverride>> OneNumber(const std::string& text, c
   return std::vector<SettingOverride>{{section, key, text}};
 }
 
+// "H,V": whole degrees of turn and tilt.
+std::optional<std::pair<int, int>> ParseView(const std::string& text) {
+  const std::vector<std::string> parts = Split(text, ',');
+  if (parts.size() != 2) return std::nullopt;
+  int degrees[2] = {0, 0};
+  for (int i = 0; i < 2; ++i) {
+    const std::optional<double> v = ParseDouble(parts[i]);
+    if (!v || *v != std::trunc(*v) || *v < 0.0 || *v > 360.0) return std::nullopt;
+    degrees[i] = static_cast<int>(*v);
+  }
+  return std::make_pair(degrees[0], degrees[1]);
+}
+
 using Shortcut = std::function<std::optional<std::vector<SettingOverride>>(const std::string&)>;
 
 const std::map<std::string, std::pair<Shortcut, const char*>>& Shortcuts() {
@@ -97,8 +111,13 @@ bool TakesValue(const std::string& option) {
   static const std::vector<std::string> kWithValue = {
       "-o",         "--settings", "--set",          "--building-layer", "--building-handle",
       "--work-dir", "--svg",      "--dump-settings"};
+  // The answers of the wall, boundary and preview commands.
+  static const std::vector<std::string> kAnswers = {
+      "--site-layer", "--site-handle", "--wall-handle", "--wall-layer",
+      "--at",         "--view",        "--footprint",   "--png"};
   return Shortcuts().count(option) > 0 ||
-         std::find(kWithValue.begin(), kWithValue.end(), option) != kWithValue.end();
+         std::find(kWithValue.begin(), kWithValue.end(), option) != kWithValue.end() ||
+         std::find(kAnswers.begin(), kAnswers.end(), option) != kAnswers.end();
 }
 
 // Applies one option with its value; an error text when the value is not acceptable.
@@ -115,6 +134,30 @@ std::string ApplyOption(BatchOptions& o, const std::string& option, const std::s
     o.buildingLayers.push_back(value);
   } else if (option == "--building-handle") {
     o.buildingHandles.push_back(value);
+  } else if (option == "--site-layer") {
+    o.siteLayers.push_back(value);
+  } else if (option == "--site-handle") {
+    o.siteHandles.push_back(value);
+  } else if (option == "--wall-handle") {
+    o.wallHandle = value;
+  } else if (option == "--wall-layer") {
+    o.wallLayer = value;
+  } else if (option == "--at") {
+    const std::vector<std::string> xy = Split(value, ',');
+    if (xy.size() != 2 || !IsNumber(xy[0]) || !IsNumber(xy[1])) {
+      return "--at expects X,Y with numbers, not \"" + value + "\"";
+    }
+    o.at = std::make_pair(*ParseDouble(xy[0]), *ParseDouble(xy[1]));
+  } else if (option == "--view") {
+    const auto view = ParseView(value);
+    if (!view) return "--view expects H,V in whole degrees from 0 to 360, not \"" + value + "\"";
+    o.view = view;
+  } else if (option == "--footprint") {
+    if (value != "on" && value != "off")
+      return "--footprint expects on or off, not \"" + value + "\"";
+    o.footprint = value == "on";
+  } else if (option == "--png") {
+    o.png = value;
   } else if (option == "--work-dir") {
     o.workDir = value;
   } else if (option == "--svg") {
@@ -133,7 +176,7 @@ std::string ApplyOption(BatchOptions& o, const std::string& option, const std::s
 }  // namespace
 
 const std::vector<std::string>& KnownCommands() {
-  static const std::vector<std::string> kCommands = {"hourly"};
+  static const std::vector<std::string> kCommands = {"hourly", "boundary"};
   return kCommands;
 }
 
@@ -176,6 +219,12 @@ ParseResult ParseBatchArguments(const std::vector<std::string>& args) {
   if (!o.buildingLayers.empty() && !o.buildingHandles.empty()) {
     return {std::nullopt, "--building-layer and --building-handle cannot be combined"};
   }
+  if (!o.siteLayers.empty() && !o.siteHandles.empty()) {
+    return {std::nullopt, "--site-layer and --site-handle cannot be combined"};
+  }
+  if (!o.wallLayer.empty() && !o.wallHandle.empty()) {
+    return {std::nullopt, "--wall-layer and --wall-handle cannot be combined"};
+  }
   if (o.output.empty()) o.output = DefaultOutputPath(o.drawing);
   return {o, {}};
 }
@@ -185,6 +234,9 @@ std::string UsageText() {
          "Runs the commands in order on the drawing and saves the result.\n"
          "commands:\n"
          "  hourly                  hourly shadow diagram of the picked building\n"
+         "  wall                    wall elevation with the building's shadows on a picked wall\n"
+         "  boundary                deemed boundary lines 5 m and 10 m outside the site\n"
+         "  preview                 wireframe preview of the building, drawn as a block\n"
          "  (none)                  open the drawing and save it again\n"
          "options:\n"
          "  -o FILE.dxf             the resulting drawing (default: DRAWING-vorn.dxf)\n"
@@ -198,6 +250,15 @@ std::string UsageText() {
          "  --building-layer NAME   the building is every entity on the layer (repeatable)\n"
          "  --building-handle H     the building is the entity with this handle (repeatable)\n"
          "                          (default: every model-space entity)\n"
+         "  --site-layer NAME       boundary: the site is every entity on the layer (repeatable)\n"
+         "  --site-handle H         boundary: the site is the entity with this handle\n"
+         "                          (repeatable)\n"
+         "  --wall-handle H         wall: the picked wall line\n"
+         "  --wall-layer NAME       wall: the first LINE on the layer is the wall\n"
+         "  --at X,Y                where a result placed by the user goes\n"
+         "  --view H,V              preview: turn and tilt in whole degrees (default 315,60)\n"
+         "  --footprint on|off      preview: footprint and plumb lines\n"
+         "  --png FILE.png          preview: save the preview image\n"
          "  --work-dir DIR          folder for the VORN_ files (default: beside the output)\n"
          "  --svg FILE.svg          also render the resulting drawing as SVG\n"
          "  --dump-settings FILE.ini write the effective settings\n"

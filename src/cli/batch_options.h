@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vorn::cli {
@@ -24,7 +25,15 @@ struct BatchOptions {
   std::vector<SettingOverride> overrides;
   std::vector<std::string> buildingLayers;
   std::vector<std::string> buildingHandles;
-  std::string workDir;  // empty: a folder beside the output
+  std::vector<std::string> siteLayers;  // boundary: the site's entities
+  std::vector<std::string> siteHandles;
+  std::string wallHandle;                       // wall: the picked wall line
+  std::string wallLayer;                        // wall: the first LINE on this layer
+  std::optional<std::pair<double, double>> at;  // where the user places a result
+  std::optional<std::pair<int, int>> view;      // preview: turn and tilt, degrees
+  std::optional<bool> footprint;                // preview: footprint and plumb lines
+  std::string png;                              // preview: the image file
+  std::string workDir;                          // empty: a folder beside the output
   std::string svg;
   std::string dumpSettings;
   bool verbose = false;

@@ -16,6 +16,7 @@
 #include "cad/host/drawing_host.h"
 #include "cad/host/drawing_svg.h"
 #include "cad/host/scripted_interaction.h"
+#include "shadows/deemed_boundary.h"
 
 namespace vorn::cli {
 
@@ -133,10 +134,57 @@ bool RunHourly(BatchContext& c) {
   return c.shell.Messages() == before;
 }
 
+// The handles on the given layers, or the given handles once each is known to name an entity.
+std::optional<std::vector<std::string>> HandlesOf(const BatchContext& c, const std::string& command,
+                                                  const std::vector<std::string>& layerNames,
+                                                  const std::vector<std::string>& given) {
+  const std::set<std::string> layers(layerNames.begin(), layerNames.end());
+  std::set<std::string> present;
+  std::vector<std::string> handles;
+  for (const auto& e : c.host.Document().modelSpace) {
+    present.insert(cad::UpperAscii(e.entity.common.handle));
+    if (layers.count(e.entity.common.layer) > 0) handles.push_back(e.entity.common.handle);
+  }
+  for (const std::string& handle : given) {
+    if (present.count(cad::UpperAscii(handle)) == 0) {
+      c.err << "vorn-batch: " << command << ": no entity has the handle " << handle << "\n";
+      return std::nullopt;
+    }
+  }
+  return layerNames.empty() ? given : handles;
+}
+
+// The deemed boundary lines of the site named by --site-layer or --site-handle.
+bool RunBoundary(BatchContext& c) {
+  if (c.options.siteLayers.empty() && c.options.siteHandles.empty()) {
+    c.err << "vorn-batch: boundary: name the site with --site-layer or --site-handle\n";
+    return false;
+  }
+  const auto handles = HandlesOf(c, "boundary", c.options.siteLayers, c.options.siteHandles);
+  if (!handles) return false;
+  if (handles->empty()) {
+    c.err << "vorn-batch: boundary: no entities to pick as the site on the given layers\n";
+    return false;
+  }
+  const std::size_t before = c.host.Document().modelSpace.size();
+  const std::size_t promptsBefore = c.host.PromptLog().size();
+  c.user.SelectHandles(*handles);
+  c.form.Button20Click();
+  if (c.host.Document().modelSpace.size() > before) return true;
+  const bool traceFailed =
+      c.host.PromptLog().find(kPromptBoundaryFailed, promptsBefore) != std::string::npos;
+  c.err << "vorn-batch: boundary: "
+        << (traceFailed ? "the site's outline could not be traced"
+                        : "the site holds fewer than three segments")
+        << "\n";
+  return false;
+}
+
 using BatchCommand = std::function<bool(BatchContext&)>;
 
 const std::map<std::string, BatchCommand>& Commands() {
-  static const std::map<std::string, BatchCommand> kCommands = {{"hourly", RunHourly}};
+  static const std::map<std::string, BatchCommand> kCommands = {{"hourly", RunHourly},
+                                                                {"boundary", RunBoundary}};
   return kCommands;
 }
 

@@ -39,6 +39,9 @@ struct Workspace {
 
   SunState sun;
 
+  // The wall last picked for the wall shadows: plan ends, z the height of its top at each end.
+  TLineEnt WallLine;
+
   double BuildingSpan = 0.0;
   TAcadPoint MinCorner;
   TAcadPoint TraceFrom;
