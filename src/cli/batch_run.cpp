@@ -180,11 +180,60 @@ bool RunBoundary(BatchContext& c) {
   return false;
 }
 
+// The handle of the wall line: the one given, or the first LINE on the given layer.
+std::optional<std::string> WallHandle(const BatchContext& c) {
+  const BatchOptions& o = c.options;
+  for (const auto& e : c.host.Document().modelSpace) {
+    const bool named = o.wallLayer.empty() ? cad::UpperAscii(e.entity.common.handle) ==
+                                                 cad::UpperAscii(o.wallHandle)
+                                           : e.entity.common.layer == o.wallLayer;
+    if (!named) continue;
+    if (cad::host::DxfTypeOf(e.entity) == "LINE") return e.entity.common.handle;
+    if (o.wallLayer.empty()) {
+      c.err << "vorn-batch: wall: the entity " << o.wallHandle << " is not a LINE\n";
+      return std::nullopt;
+    }
+  }
+  if (o.wallLayer.empty()) {
+    c.err << "vorn-batch: wall: no entity has the handle " << o.wallHandle << "\n";
+  } else {
+    c.err << "vorn-batch: wall: no LINE on the layer " << o.wallLayer << "\n";
+  }
+  return std::nullopt;
+}
+
+// The wall elevation with the building's shadows; every message it shows reports a failure.
+bool RunWall(BatchContext& c) {
+  if (c.options.wallHandle.empty() && c.options.wallLayer.empty()) {
+    c.err << "vorn-batch: wall: name the wall with --wall-handle or --wall-layer\n";
+    return false;
+  }
+  if (!c.form.CheckBox4.Checked && !c.options.at) {
+    c.err << "vorn-batch: wall: the elevation is placed by the user (Hekimen.senjou=0); "
+             "give --at X,Y\n";
+    return false;
+  }
+  const std::optional<std::string> wall = WallHandle(c);
+  if (!wall || !PickBuilding(c, "wall")) return false;
+  c.user.Entity(*wall);
+  if (!c.form.CheckBox4.Checked) {
+    c.user.InsertionPoint({c.options.at->first, c.options.at->second, 0.0});
+  }
+  const std::size_t before = c.host.Document().modelSpace.size();
+  const int messages = c.shell.Messages();
+  c.form.Button5Click();
+  if (c.shell.Messages() != messages) return false;
+  if (c.host.Document().modelSpace.size() > before) return true;
+  c.err << "vorn-batch: wall: nothing was drawn (the wall is parallel to the building's "
+           "first edge's perpendicular, or the building is empty)\n";
+  return false;
+}
+
 using BatchCommand = std::function<bool(BatchContext&)>;
 
 const std::map<std::string, BatchCommand>& Commands() {
-  static const std::map<std::string, BatchCommand> kCommands = {{"hourly", RunHourly},
-                                                                {"boundary", RunBoundary}};
+  static const std::map<std::string, BatchCommand> kCommands = {
+      {"hourly", RunHourly}, {"wall", RunWall}, {"boundary", RunBoundary}};
   return kCommands;
 }
 

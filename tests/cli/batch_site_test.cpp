@@ -115,5 +115,79 @@ TEST_F(BatchSite, BoundaryRefusesWhatGivesNoOutline) {
   }
 }
 
+constexpr const char* kWinter = "-0.40927970959267024";
+
+TEST_F(BatchSite, WallElevationOnTheNeighboursWallMatchesTheProjection) {
+  const std::string result = At("wall.dxf");
+  ASSERT_EQ(Run({Sample(), "wall", "--building-layer", "建物", "--wall-layer", "隣地壁面", "--lat",
+                 "35:41:00", "--season", "winter", "--north", "90", "--hours", "8-16/0.5", "-o",
+                 result, "--work-dir", At("work")}),
+            kExitSuccess)
+      << err.str();
+  EXPECT_TRUE(fs::exists(dir / "work" / "VORN_1.dxf"));
+  EXPECT_EQ(Check("check_wall.py", result + " " + Sample() + " 建物 隣地壁面 35.683333333333333 " +
+                                       kWinter + " 90 8 16 0.5 VORN_HEKIMEN VORN_HWAKU wall"),
+            "ok\n");
+}
+
+TEST_F(BatchSite, WallElevationPlacedByTheUserAsOneBlockWithOtherSettings) {
+  const std::string result = At("wall-block.dxf");
+  ASSERT_EQ(Run({Sample(),
+                 "wall",
+                 "--building-layer",
+                 "建物",
+                 "--wall-handle",
+                 "36",
+                 "--lat",
+                 "43:03:00",
+                 "--season",
+                 "winter",
+                 "--north",
+                 "80",
+                 "--hours",
+                 "8.5-15.5/0.25",
+                 "--set",
+                 "Hekimen.senjou=0",
+                 "--set",
+                 "Hekimen.block=1",
+                 "--at",
+                 "120000,20000",
+                 "--set",
+                 "Layer.Hekimen=壁面影",
+                 "--set",
+                 "Layer.Hwaku=壁枠",
+                 "--set",
+                 "Common.takasa2=500",
+                 "-o",
+                 result}),
+            kExitSuccess)
+      << err.str();
+  EXPECT_EQ(Check("check_wall.py", result + " " + Sample() + " 建物 隣地壁面 43.05 " + kWinter +
+                                       " 80 8.5 15.5 0.25 壁面影 壁枠 120000,20000"),
+            "ok\n");
+}
+
+TEST_F(BatchSite, WallRefusesAPickItCannotAnswer) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string reason;
+  };
+  const std::string o = At("never.dxf");
+  const Case cases[] = {
+      {{Sample(), "wall", "-o", o}, "--wall-handle or --wall-layer"},
+      {{Sample(), "wall", "--wall-handle", "35", "-o", o}, "is not a LINE"},
+      {{Sample(), "wall", "--wall-handle", "FFFF", "-o", o}, "no entity has the handle FFFF"},
+      {{Sample(), "wall", "--wall-layer", "敷地", "-o", o}, "no LINE on the layer"},
+      {{Sample(), "wall", "--wall-layer", "隣地壁面", "--set", "Hekimen.senjou=0", "-o", o},
+       "give --at X,Y"},
+      {{Sample(), "wall", "--wall-layer", "隣地壁面", "--hours", "7-16", "-o", o}, "8.0から16.0"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Run(c.args), kExitCommandFailed) << c.reason << " " << err.str();
+    EXPECT_NE(err.str().find(c.reason), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(o)) << c.reason;
+  }
+}
+
 }  // namespace
 }  // namespace vorn::cli

@@ -163,4 +163,5 @@ def main():
     print("\n".join(problems) if problems else "ok")
 
 
-main()
+if __name__ == "__main__":
+    main()
