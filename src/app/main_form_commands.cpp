@@ -21,11 +21,7 @@ void TForm1::Button18Click() {}
 void TForm1::Button21Click() {}
 void TForm1::Button22Click() {}
 void TForm1::Button24Click() {}
-void TForm1::SpeedButton2Click() {}
 void TForm1::SpeedButton8Click() {}
-void TForm1::UpDown3Click(bool /*up*/) {}
-void TForm1::UpDown4Click(bool /*up*/) {}
-void TForm1::CheckBox1Click() {}
 void TForm1::CheckListBox1Click() {}
 void TForm1::RadioGroup5Click() {}
 void TForm1::RecalculatePointTimes() {}
