@@ -176,7 +176,7 @@ std::string ApplyOption(BatchOptions& o, const std::string& option, const std::s
 }  // namespace
 
 const std::vector<std::string>& KnownCommands() {
-  static const std::vector<std::string> kCommands = {"hourly", "wall", "boundary"};
+  static const std::vector<std::string> kCommands = {"hourly", "wall", "boundary", "preview"};
   return kCommands;
 }
 

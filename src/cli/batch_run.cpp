@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "acquisition/png_file.h"
 #include "app/data_folders.h"
 #include "app/ini_file.h"
 #include "app/main_form.h"
@@ -229,11 +230,46 @@ bool RunWall(BatchContext& c) {
   return false;
 }
 
+// The wireframe preview of the picked building: turned as asked, drawn into the drawing at
+// --at, and saved as a picture with --png.
+bool RunPreview(BatchContext& c) {
+  if (!PickBuilding(c, "preview")) return false;
+  TForm1& form = c.form;
+  if (c.options.footprint) {
+    form.CheckBox1.Checked = *c.options.footprint;
+    form.CheckBox1Click();
+  }
+  if (c.options.view) {
+    form.GB_Draw3dHdeg = c.options.view->first;
+    form.GB_Draw3dVdeg = c.options.view->second;
+    form.GB_cvsc = 0.0;  // fitted anew to the turned picture
+    form.DrawWaku3D(false);
+  }
+  if (c.options.at) {
+    const std::size_t before = c.host.Document().modelSpace.size();
+    c.user.InsertionPoint({c.options.at->first, c.options.at->second, 0.0});
+    form.SpeedButton2Click();
+    if (c.host.Document().modelSpace.size() == before) {
+      c.err << "vorn-batch: preview: the view could not be drawn into the drawing\n";
+      return false;
+    }
+  }
+  if (!c.options.png.empty()) {
+    try {
+      SavePng(RgbPicture{form.Image2.Width, form.Image2.Height, form.Image2.Pixels}, c.options.png);
+    } catch (const std::exception& e) {
+      c.err << "vorn-batch: preview: cannot save the picture: " << OneLine(e.what()) << "\n";
+      return false;
+    }
+  }
+  return true;
+}
+
 using BatchCommand = std::function<bool(BatchContext&)>;
 
 const std::map<std::string, BatchCommand>& Commands() {
   static const std::map<std::string, BatchCommand> kCommands = {
-      {"hourly", RunHourly}, {"wall", RunWall}, {"boundary", RunBoundary}};
+      {"hourly", RunHourly}, {"wall", RunWall}, {"boundary", RunBoundary}, {"preview", RunPreview}};
   return kCommands;
 }
 

@@ -189,5 +189,41 @@ TEST_F(BatchSite, WallRefusesAPickItCannotAnswer) {
   }
 }
 
+TEST_F(BatchSite, PreviewTurnedDrawnIntoTheDrawingAndSavedAsPicture) {
+  const std::string result = At("preview.dxf");
+  const std::string picture = At("preview.png");
+  ASSERT_EQ(Run({Sample(), "preview", "--building-layer", "建物", "--view", "30,20", "--footprint",
+                 "off", "--at", "120000,10000", "--png", picture, "-o", result}),
+            kExitSuccess)
+      << err.str();
+  EXPECT_EQ(
+      Check("check_preview.py", result + " " + Sample() + " 建物 30 20 120000,10000 " + picture),
+      "ok\n");
+}
+
+TEST_F(BatchSite, PreviewRefusesBadViewsAndUnwritablePictures) {
+  struct Case {
+    std::vector<std::string> args;
+    int exit;
+    std::string reason;
+  };
+  const std::string o = At("never.dxf");
+  const Case cases[] = {
+      {{Sample(), "preview", "--view", "400,20", "-o", o}, kExitBadInput, "whole degrees"},
+      {{Sample(), "preview", "--view", "30.5,20", "-o", o}, kExitBadInput, "whole degrees"},
+      {{Sample(), "preview", "--view", "30", "-o", o}, kExitBadInput, "whole degrees"},
+      {{Sample(), "preview", "--footprint", "yes", "-o", o}, kExitBadInput, "on or off"},
+      {{Sample(), "preview", "--at", "1;2", "-o", o}, kExitBadInput, "X,Y with numbers"},
+      {{Sample(), "preview", "--building-layer", "建物", "--png", At("none/p.png"), "-o", o},
+       kExitCommandFailed,
+       "cannot save the picture"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Run(c.args), c.exit) << c.reason << " " << err.str();
+    EXPECT_NE(err.str().find(c.reason), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(o)) << c.reason;
+  }
+}
+
 }  // namespace
 }  // namespace vorn::cli
