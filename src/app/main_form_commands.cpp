@@ -9,7 +9,6 @@ namespace vorn {
 
 void TForm1::Button4Click() {}
 void TForm1::Button5Click() {}
-void TForm1::Button6Click() {}
 void TForm1::Button8Click() {}
 void TForm1::Button9Click() {}
 void TForm1::Button11Click() {}
@@ -29,8 +28,6 @@ void TForm1::SpeedButton8Click() {}
 void TForm1::UpDown3Click(bool /*up*/) {}
 void TForm1::UpDown4Click(bool /*up*/) {}
 void TForm1::CheckBox1Click() {}
-void TForm1::CheckListBox1Click() {}
-void TForm1::RadioGroup5Click() {}
 void TForm1::RecalculatePointTimes() {}
 
 }  // namespace vorn
