@@ -106,7 +106,7 @@ const std::map<std::string, std::pair<Shortcut, const char*>>& Shortcuts() {
       {"--plane",
        {[](const std::string& t) { return OneNumber(t, "Common", "takasa"); }, "metres"}},
       {"--hours", {ParseHours, "FROM-TO or FROM-TO/STEP in decimal hours"}},
-      {"--levels", {ParseLevels, "isochrone durations from 1.5 to 8.0 in half hours, e.g. 1.5,2.5,4.0"}},
+      {"--levels", {ParseLevels, "half hours from 1.5 to 8.0, e.g. 1.5,2.5,4.0"}},
   };
   return kShortcuts;
 }

@@ -1,6 +1,7 @@
 #include "isochrones/duration_raster.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -103,22 +104,19 @@ class FloorStepper {
   std::int64_t den_, q_, rem_, dq_, drem_;
 };
 
-struct Span {
-  std::int32_t first;
-  std::int32_t last;
-};
-
 // The fast form of one share of the instants: each polygon's covered columns per row (the
-// same rule as FillPolygonReference, as one run per row since the polygon is convex), merged
-// per row across the instant's polygons and added as +1 / -1 into a difference array. The
-// counters wrap modulo 2^16 like the sums they stand for, so the prefix sums come out exact.
+// same rule as FillPolygonReference, as one run per row since the polygon is convex) are set
+// in a row bitset, whose runs of set bits are then added as +1 / -1 into a difference array.
+// The counters wrap modulo 2^16 like the sums they stand for, so the prefix sums come out
+// exact.
 class SpanAccumulator {
  public:
-  SpanAccumulator(int n, std::size_t maxPolygons)
+  explicit SpanAccumulator(int n, std::size_t maxPolygons)
       : n_(n),
-        perRow_(std::max<std::size_t>(maxPolygons, 1)),
-        spans_(static_cast<std::size_t>(n) * perRow_),
-        spanCount_(n, 0),
+        words_((n + 63) / 64),
+        bits_(static_cast<std::size_t>(n) * words_, 0),
+        firstWord_(n, words_),
+        lastWord_(n, -1),
         lo_(n),
         hi_(n),
         diff_(static_cast<std::size_t>(n) * n, 0) {
@@ -130,7 +128,7 @@ class SpanAccumulator {
     if (!ShadowPolygons(ws, s.Instant(k), s.planeHeight, s.map, polygons_)) return;
     int top = n_, bottom = -1;
     for (const PixelPolygon& p : polygons_) AddPolygon(p, top, bottom);
-    for (int r = top; r <= bottom; ++r) MergeRow(r);
+    for (int r = top; r <= bottom; ++r) AddRuns(r);
   }
 
   // Prefix sums of the differences added into the counters.
@@ -147,36 +145,43 @@ class SpanAccumulator {
   }
 
  private:
-  void Widen(std::int64_t row, std::int64_t first, std::int64_t last, std::int64_t r0,
-             std::int64_t r1) {
-    if (row < r0 || row > r1) return;
-    lo_[row] = std::min(lo_[row], first);
-    hi_[row] = std::max(hi_[row], last);
-  }
-
+  // The edge's pixels in each of its rows within [r0, r1]: a row takes the edge's crossings
+  // of the half-rows above and below it, or the end point lying on the row.
   void AddEdge(RasterPoint a, RasterPoint b, std::int64_t r0, std::int64_t r1) {
     if (a.r > b.r) std::swap(a, b);
+    const std::int64_t first = std::max(a.r, r0), last = std::min(b.r, r1);
+    if (first > last) return;
     if (a.r == b.r) {
-      Widen(a.r, std::min(a.c, b.c), std::max(a.c, b.c), r0, r1);
+      lo_[first] = std::min<std::int32_t>(lo_[first], std::min(a.c, b.c));
+      hi_[first] = std::max<std::int32_t>(hi_[first], std::max(a.c, b.c));
       return;
     }
-    Widen(a.r, a.c, a.c, r0, r1);
-    Widen(b.r, b.c, b.c, r0, r1);
-    // Level j + 1/2 between rows j and j + 1, at t = 2 (j - a.r) + 1 half-rows below a.
+    // The crossing of level j + 1/2 lies t = 2 (j - a.r) + 1 half-rows below a; its pixels run
+    // from ceil(x - 1/2) to floor(x + 1/2), both stepped along without dividing.
     const std::int64_t dr = b.r - a.r, dc = b.c - a.c;
-    const std::int64_t jFirst = std::max(a.r, r0 - 1);
-    const std::int64_t jLast = std::min(b.r - 1, r1);
-    if (jFirst > jLast) return;
-    const std::int64_t t = 2 * (jFirst - a.r) + 1;
+    std::int64_t j = first > a.r ? first - 1 : first;
+    const std::int64_t t = 2 * (j - a.r) + 1;
     FloorStepper lower(-(t * dc - dr), 2 * dr, -2 * dc);  // -ceil((t dc - dr) / 2 dr)
     FloorStepper upper(t * dc + dr, 2 * dr, 2 * dc);
-    for (std::int64_t j = jFirst; j <= jLast; ++j) {
-      const std::int64_t first = a.c - lower.Value();
-      const std::int64_t last = a.c + upper.Value();
-      Widen(j, first, last, r0, r1);
-      Widen(j + 1, first, last, r0, r1);
+    std::int64_t prevLo = a.c, prevHi = a.c;
+    if (first > a.r) {
+      prevLo = a.c - lower.Value();
+      prevHi = a.c + upper.Value();
       lower.Next();
       upper.Next();
+    }
+    for (std::int64_t r = first; r <= last; ++r) {
+      std::int64_t curLo = b.c, curHi = b.c;
+      if (r < b.r) {
+        curLo = a.c - lower.Value();
+        curHi = a.c + upper.Value();
+        lower.Next();
+        upper.Next();
+      }
+      lo_[r] = static_cast<std::int32_t>(std::min<std::int64_t>(lo_[r], std::min(prevLo, curLo)));
+      hi_[r] = static_cast<std::int32_t>(std::max<std::int64_t>(hi_[r], std::max(prevHi, curHi)));
+      prevLo = curLo;
+      prevHi = curHi;
     }
   }
 
@@ -189,62 +194,73 @@ class SpanAccumulator {
     const std::int64_t r0 = std::max<std::int64_t>(rMin, 0);
     const std::int64_t r1 = std::min<std::int64_t>(rMax, n_ - 1);
     if (r0 > r1) return;
-    for (std::int64_t r = r0; r <= r1; ++r) {
-      lo_[r] = std::numeric_limits<std::int64_t>::max();
-      hi_[r] = std::numeric_limits<std::int64_t>::min();
-    }
+    std::fill(lo_.begin() + r0, lo_.begin() + r1 + 1, std::numeric_limits<std::int32_t>::max());
+    std::fill(hi_.begin() + r0, hi_.begin() + r1 + 1, std::numeric_limits<std::int32_t>::min());
     if (p.count == 1) {
-      Widen(p.v[0].r, p.v[0].c, p.v[0].c, r0, r1);
+      lo_[r0] = hi_[r0] = static_cast<std::int32_t>(p.v[0].c);
     } else {
       for (int i = 0; i < p.count; ++i) AddEdge(p.v[i], p.v[(i + 1) % p.count], r0, r1);
     }
     for (std::int64_t r = r0; r <= r1; ++r) {
-      const std::int64_t first = std::max<std::int64_t>(lo_[r], 0);
-      const std::int64_t last = std::min<std::int64_t>(hi_[r], n_ - 1);
-      if (first > last) continue;
-      std::int32_t& count = spanCount_[r];
-      spans_[static_cast<std::size_t>(r) * perRow_ + count] = {static_cast<std::int32_t>(first),
-                                                               static_cast<std::int32_t>(last)};
-      ++count;
+      const std::int32_t first = std::max<std::int32_t>(lo_[r], 0);
+      const std::int32_t last = std::min<std::int32_t>(hi_[r], n_ - 1);
+      if (first <= last) SetRun(static_cast<int>(r), first, last);
     }
     top = std::min(top, static_cast<int>(r0));
     bottom = std::max(bottom, static_cast<int>(r1));
   }
 
-  void MergeRow(int r) {
-    const int count = spanCount_[r];
-    if (count == 0) return;
-    spanCount_[r] = 0;
-    Span* row = spans_.data() + static_cast<std::size_t>(r) * perRow_;
-    for (int i = 1; i < count; ++i) {  // few spans a row: insertion sort
-      const Span s = row[i];
-      int j = i;
-      for (; j > 0 && row[j - 1].first > s.first; --j) row[j] = row[j - 1];
-      row[j] = s;
+  void SetRun(int r, int first, int last) {
+    std::uint64_t* row = bits_.data() + static_cast<std::size_t>(r) * words_;
+    const int w0 = first >> 6, w1 = last >> 6;
+    const std::uint64_t head = ~std::uint64_t{0} << (first & 63);
+    const std::uint64_t tail = ~std::uint64_t{0} >> (63 - (last & 63));
+    if (w0 == w1) {
+      row[w0] |= head & tail;
+    } else {
+      row[w0] |= head;
+      for (int w = w0 + 1; w < w1; ++w) row[w] = ~std::uint64_t{0};
+      row[w1] |= tail;
     }
+    firstWord_[r] = std::min(firstWord_[r], w0);
+    lastWord_[r] = std::max(lastWord_[r], w1);
+  }
+
+  // Every run of set bits of the row becomes +1 at its start and -1 after its end; the row is
+  // left clear for the next instant.
+  void AddRuns(int r) {
+    const int w0 = firstWord_[r], w1 = lastWord_[r];
+    if (w0 > w1) return;
+    firstWord_[r] = words_;
+    lastWord_[r] = -1;
+    std::uint64_t* row = bits_.data() + static_cast<std::size_t>(r) * words_;
     std::uint16_t* d = diff_.data() + static_cast<std::size_t>(r) * n_;
-    std::int32_t first = row[0].first, last = row[0].last;
-    const auto flush = [&] {
-      ++d[first];
-      if (last + 1 < n_) --d[last + 1];
-    };
-    for (int i = 1; i < count; ++i) {
-      if (row[i].first <= last + 1) {
-        last = std::max(last, row[i].last);
-      } else {
-        flush();
-        first = row[i].first;
-        last = row[i].last;
+    bool open = false;
+    for (int w = w0; w <= w1; ++w) {
+      const std::uint64_t bits = row[w];
+      row[w] = 0;
+      int pos = 0;
+      while (pos < 64) {
+        const std::uint64_t rest = (open ? ~bits : bits) >> pos;
+        if (rest == 0) break;
+        pos += std::countr_zero(rest);
+        const int column = w * 64 + pos;
+        if (open) {
+          if (column < n_) --d[column];
+        } else {
+          ++d[column];
+        }
+        open = !open;
       }
     }
-    flush();
+    if (open && (w1 + 1) * 64 < n_) --d[(w1 + 1) * 64];
   }
 
   int n_;
-  std::size_t perRow_;
-  std::vector<Span> spans_;
-  std::vector<std::int32_t> spanCount_;
-  std::vector<std::int64_t> lo_, hi_;
+  int words_;
+  std::vector<std::uint64_t> bits_;
+  std::vector<int> firstWord_, lastWord_;
+  std::vector<std::int32_t> lo_, hi_;
   std::vector<std::uint16_t> diff_;
   std::vector<PixelPolygon> polygons_;
 };
