@@ -103,14 +103,26 @@ TEST_F(IsochroneCommand, DrawsTheTickedLevelsAndOneUndoTakesThemAway) {
 }
 
 TEST_F(IsochroneCommand, StopMidRunInsertsNothingAndClosesTheUndoMark) {
-  for (int stopAt : {50, 600}) {  // while sampling, while tracing
+  // 239 pumps of the range search (which cannot be stopped), 479 of the sampling, then the
+  // levels.
+  struct Stop {
+    int atPump;
+    const char* phase;
+  };
+  for (const Stop stop : {Stop{300, "時刻："}, Stop{740, "等時間：4.0Hr"}}) {
+    const int stopAt = stop.atPump;
     int pumps = 0;
+    std::string phase;
     shell.onProcessMessages = [&] {
-      if (++pumps == stopAt) form->Button7Click();
+      if (++pumps == stopAt) {
+        phase = form->Label2.Caption;
+        form->Button7Click();
+      }
     };
     form->Button6Click();
     shell.onProcessMessages = nullptr;
     EXPECT_GE(pumps, stopAt);
+    EXPECT_EQ(phase.rfind(stop.phase, 0), 0u) << phase;
     EXPECT_TRUE(OnLayer("POLYLINE", "VORN_TOUJI").empty()) << stopAt;
     EXPECT_FALSE(std::filesystem::exists(exeFolder() / "VORN_1.dxf")) << stopAt;
     for (TButton* b : CommandSet(*form)) EXPECT_TRUE(b->Enabled) << stopAt;
