@@ -267,6 +267,7 @@ class TForm1 {
   void Button4Click();
   void Button5Click();
   void Button6Click();
+  void DrawToujikan5A();  // the isochrone run's body
   void Button8Click();
   void Button9Click();
   void Button11Click();

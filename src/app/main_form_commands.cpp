@@ -8,7 +8,6 @@
 namespace vorn {
 
 void TForm1::Button4Click() {}
-void TForm1::Button6Click() {}
 void TForm1::Button8Click() {}
 void TForm1::Button9Click() {}
 void TForm1::Button11Click() {}
@@ -22,8 +21,6 @@ void TForm1::Button21Click() {}
 void TForm1::Button22Click() {}
 void TForm1::Button24Click() {}
 void TForm1::SpeedButton8Click() {}
-void TForm1::CheckListBox1Click() {}
-void TForm1::RadioGroup5Click() {}
 void TForm1::RecalculatePointTimes() {}
 
 }  // namespace vorn

@@ -72,6 +72,23 @@ std::optional<std::vector<SettingOverride>> ParseHours(const std::string& text) 
   return keys;
 }
 
+// "1.5,2.5,4.0": ticks exactly those of the fourteen isochrone levels 1.5 ... 8.0 hours.
+std::optional<std::vector<SettingOverride>> ParseLevels(const std::string& text) {
+  std::vector<bool> ticked(14, false);
+  for (const std::string& part : Split(text, ',')) {
+    const std::optional<double> hours = ParseDouble(part);
+    if (!hours) return std::nullopt;
+    const double index = (*hours - 1.5) / 0.5;
+    if (!(index >= 0 && index <= 13) || index != static_cast<int>(index)) return std::nullopt;
+    ticked[static_cast<int>(index)] = true;
+  }
+  std::vector<SettingOverride> keys;
+  for (std::size_t i = 0; i < ticked.size(); ++i) {
+    keys.push_back({"Touji", "chk" + std::to_string(i), ticked[i] ? "1" : "0"});
+  }
+  return keys;
+}
+
 std::optional<std::vector<SettingOverride>> OneNumber(const std::string& text, const char* section,
                                                       const char* key) {
   if (!IsNumber(text)) return std::nullopt;
@@ -103,6 +120,7 @@ const std::map<std::string, std::pair<Shortcut, const char*>>& Shortcuts() {
       {"--plane",
        {[](const std::string& t) { return OneNumber(t, "Common", "takasa"); }, "metres"}},
       {"--hours", {ParseHours, "FROM-TO or FROM-TO/STEP in decimal hours"}},
+      {"--levels", {ParseLevels, "half hours from 1.5 to 8.0, e.g. 1.5,2.5,4.0"}},
   };
   return kShortcuts;
 }
@@ -176,7 +194,8 @@ std::string ApplyOption(BatchOptions& o, const std::string& option, const std::s
 }  // namespace
 
 const std::vector<std::string>& KnownCommands() {
-  static const std::vector<std::string> kCommands = {"hourly", "wall", "boundary", "preview"};
+  static const std::vector<std::string> kCommands = {"hourly", "isochrones", "wall", "boundary",
+                                                     "preview"};
   return kCommands;
 }
 
@@ -234,6 +253,8 @@ std::string UsageText() {
          "Runs the commands in order on the drawing and saves the result.\n"
          "commands:\n"
          "  hourly                  hourly shadow diagram of the picked building\n"
+         "  isochrones              isochronal shadow lines of the picked building; prints the\n"
+         "                          final status lines (mesh size, time taken)\n"
          "  wall                    wall elevation with the building's shadows on a picked wall\n"
          "  boundary                deemed boundary lines 5 m and 10 m outside the site\n"
          "  preview                 wireframe preview of the building, drawn as a block\n"
@@ -247,6 +268,9 @@ std::string UsageText() {
          "  --season winter|equinox|summer   (Common.kisetsu)\n"
          "  --plane METRES          measurement plane height (Common.takasa)\n"
          "  --hours FROM-TO/STEP    hourly times (Jikoku.kaishi, owari, kankaku)\n"
+         "  --levels 1.5,2.5,4.0    tick exactly these isochrone levels (Touji.chk0..chk13);\n"
+         "                          the step is Touji.kankaku2 (0: 10 s, 1: 30 s, 2: 60 s),\n"
+         "                          smoothing Touji.tyokuchk and Touji.tyokusen\n"
          "  --building-layer NAME   the building is every entity on the layer (repeatable)\n"
          "  --building-handle H     the building is the entity with this handle (repeatable)\n"
          "                          (default: every model-space entity)\n"

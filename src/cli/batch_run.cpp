@@ -83,6 +83,7 @@ struct BatchContext {
   cad::host::DrawingHost& host;
   BatchShell& shell;
   TForm1& form;
+  std::ostream* out = nullptr;  // the commands' own report lines
 };
 
 // The handles the building pick answers with: the named layers' or handles' entities, or
@@ -265,11 +266,25 @@ bool RunPreview(BatchContext& c) {
   return true;
 }
 
+// The isochrone diagram. The final status texts (the mesh size and the time taken, or the
+// time of the last phase when no line came out) go to standard output. A run that never got
+// to sampling (a box that is not a number, a time without a sun) failed.
+bool RunIsochrones(BatchContext& c) {
+  if (!PickBuilding(c, "isochrones")) return false;
+  c.form.Button6Click();
+  if (c.out != nullptr) *c.out << c.form.Label22.Caption << "\n" << c.form.Label2.Caption << "\n";
+  const std::string& status = c.form.Label2.Caption;
+  return status.rfind("所要時間", 0) == 0 || status.rfind("経過時間", 0) == 0;
+}
+
 using BatchCommand = std::function<bool(BatchContext&)>;
 
 const std::map<std::string, BatchCommand>& Commands() {
-  static const std::map<std::string, BatchCommand> kCommands = {
-      {"hourly", RunHourly}, {"wall", RunWall}, {"boundary", RunBoundary}, {"preview", RunPreview}};
+  static const std::map<std::string, BatchCommand> kCommands = {{"hourly", RunHourly},
+                                                                {"isochrones", RunIsochrones},
+                                                                {"wall", RunWall},
+                                                                {"boundary", RunBoundary},
+                                                                {"preview", RunPreview}};
   return kCommands;
 }
 
@@ -342,6 +357,7 @@ int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
   }
 
   BatchContext context{o, err, user, host, shell, form};
+  context.out = &out;
   bool ok = true;
   for (const std::string& command : o.commands) {
     ok = Commands().at(command)(context);

@@ -2,6 +2,7 @@
 // Workspace (held by the main form) and passes it by reference; each use overwrites it.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "geometry/progress.h"
@@ -36,6 +37,10 @@ struct Workspace {
   LineList AryMerge;
   LineList AryKeep;
   std::vector<TTateiti> AryTateiti;
+
+  // The isochrone runs' shadow counters: 2000 x 2000, row-major, sized once by the first run
+  // that needs them (src/isochrones/duration_raster.h) and overwritten by every run.
+  std::vector<std::uint16_t> DurationGrid;
 
   SunState sun;
 
