@@ -11,6 +11,7 @@
 #include "dxf/dxf_document.h"
 #include "dxf/number_format.h"
 #include "geometry/point_ops.h"
+#include "isochrones/wall_isochrones.h"
 #include "shadows/hourly_diagram.h"
 #include "shadows/wall_shadows.h"
 
@@ -75,6 +76,16 @@ void InsertByUser(TForm1& form, cad::CadApplication& application, cad::CadDocume
   form.shell().RestoreMainWindow();
 }
 
+// Label24, Label26 and the progress bar as the wall isochrones report to them.
+WallIsochroneView WallIsochroneLabels(TForm1& form) {
+  return WallIsochroneView{[&form](const std::string& text) { form.Label24.Caption = text; },
+                           [&form](const std::string& text) { form.Label26.Caption = text; },
+                           [&form](int maximum, int position) {
+                             form.ProgressBar1.Max = maximum;
+                             form.ProgressBar1.Position = position;
+                           }};
+}
+
 }  // namespace
 
 void TForm1::Button5Click() {
@@ -94,6 +105,12 @@ void TForm1::Button5Click() {
   params.frameLayer = Edit30.Text;
   params.textHeight = Edit38.Text;
   params.onWallLine = CheckBox4.Checked;
+  WallIsochroneParameters isochrones;
+  isochrones.firstHour = GB_kaisi;
+  isochrones.lastHour = GB_owari;
+  isochrones.stepItem = RadioGroup6.ItemIndex;
+  isochrones.smoothing = UpDown5.Position;
+  isochrones.drawing = params;
   if (const auto problem = CheckHourlyTimes(params.firstHour, params.lastHour, params.stepHours)) {
     ShowMessage(*problem);
     return;
@@ -137,7 +154,17 @@ void TForm1::Button5Click() {
           BeginIsochroneRun();
           runStarted = true;
           FormRunMonitor monitor(*this);
-          const bool drawn = DrawKabeLine(workspace, params, monitor, dxf);
+          bool drawn = DrawKabeLine(workspace, params, monitor, dxf);
+          if (drawn) {
+            // Nothing is inserted, not even the frame, unless a wall isochrone was drawn.
+            const WallIsochroneEnd end =
+                DrawKabeTouji(workspace, isochrones, monitor, WallIsochroneLabels(*this), dxf);
+            if (end == WallIsochroneEnd::kNoRange) {
+              shell_.ShowMessage(kWallIsochronesCaption, kWallIsochronesImpossible);
+            }
+            if (end == WallIsochroneEnd::kStopped) RunEsc();
+            drawn = end == WallIsochroneEnd::kDrawn;
+          }
           EndIsochroneRun();
           runStarted = false;
           if (drawn) {

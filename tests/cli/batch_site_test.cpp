@@ -158,6 +158,8 @@ TEST_F(BatchSite, WallElevationPlacedByTheUserAsOneBlockWithOtherSettings) {
                  "Layer.Hwaku=壁枠",
                  "--set",
                  "Common.takasa2=500",
+                 "--set",
+                 "Touji.kankaku3=2",
                  "-o",
                  result}),
             kExitSuccess)

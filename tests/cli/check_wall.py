@@ -7,7 +7,8 @@ PLACEMENT is "wall" (laid on the wall line) or "X,Y" (placed there unturned). Re
 building and the wall from the site drawing with ezdxf, projects every vertical face of the
 building onto the wall's plane along the textbook sun's rays, unites the projections with
 shapely and compares each time's chains with the union's boundary trimmed to the wall face.
-Also counts the frame lines. Prints "ok" or the problems found, one per line.
+Also counts the frame lines and checks that the wall isochrones lie on the face in their
+levels' colours. Prints "ok" or the problems found, one per line.
 """
 import math
 import os
@@ -90,15 +91,30 @@ def main():
         problems.append(f"{len(frame)} frame lines, not {want_frame}")
 
     by_time = {}
+    isochrones = 0
+    colours = {"8.0Hr": 5, "7.0Hr": 3, "6.0Hr": 6, "5.0Hr": 4, "4.0Hr": 2, "3.0Hr": 5,
+               "2.0Hr": 3, "1.0Hr": 6}
     chain = None
     for e in entities:
         if e.dxf.layer != shadow_layer:
             continue
         if e.dxftype() == "POLYLINE":
-            chain = [elevation(v.dxf.location) for v in e.vertices]
+            chain = ([elevation(v.dxf.location) for v in e.vertices], e.dxf.get("color", 256))
         elif e.dxftype() == "TEXT" and chain is not None:
-            by_time.setdefault(e.dxf.text, []).append(chain)
+            points, colour = chain
+            if e.dxf.text in colours:
+                # A wall isochrone: in its level's colour, on the wall face.
+                isochrones += 1
+                if colour != colours[e.dxf.text] or e.dxf.get("color", 256) != colour:
+                    problems.append(f"{e.dxf.text} in colour {colour}")
+                if any(not (-1e-6 <= u <= m + 1e-6 and -1e-6 <= v <= H + 1e-6)
+                       for u, v in points):
+                    problems.append(f"{e.dxf.text} leaves the wall face")
+            else:
+                by_time.setdefault(e.dxf.text, []).append(points)
             chain = None
+    if isochrones == 0:
+        problems.append("no wall isochrones")
 
     face = box(0, 0, m, H)
     compared = 0

@@ -10,8 +10,10 @@
 #include <string>
 
 #include "app/form_fixture.h"
+#include "dxf/number_format.h"
 #include "geometry/point_ops.h"
 #include "geometry/sun_position.h"
+#include "isochrones/wall_isochrones.h"
 
 namespace vorn {
 namespace {
@@ -315,6 +317,10 @@ class WallCommand : public FormTest {
   void SetUp() override {
     cad.host.Open(std::string(VORN_SOURCE_DIR) + "/tests/shadows/fixtures/wall_cases.dxf");
     form = StartForm();
+    // A short period at the coarsest step keeps the wall isochrones quick.
+    form->Edit2.Text = "10";
+    form->Edit7.Text = "14";
+    form->RadioGroup6.SetItemIndex(2);
     cad.user.SelectLayer("box");
     form->Button2Click();
     ASSERT_EQ(form->workspace.BuildingEdges.size(), 16u);
@@ -349,9 +355,11 @@ TEST_F(WallCommand, ElevationLiesOnTheWallLineAndOneUndoTakesItAway) {
   EXPECT_TRUE(shell.messages.empty()) << shell.messages[0].text;
   EXPECT_NE(cad.host.PromptLog().find(kPromptWallPicked), std::string::npos);
   // 6 m wall on the wall line: height lines 1..6, length lines 0..30 m and the end line.
+  EXPECT_EQ(form->Label24.Caption.rfind("ﾒｯｼｭｻｲｽﾞ : ", 0), 0u) << form->Label24.Caption;
+  EXPECT_EQ(form->Label26.Caption.rfind("所要時間 : ", 0), 0u) << form->Label26.Caption;
+  EXPECT_GT(Added("TEXT", "VORN_HEKIMEN"), 0);
   EXPECT_EQ(Added("LINE", "VORN_HWAKU"), 6 + 7 + 1);
   EXPECT_GT(Added("POLYLINE", "VORN_HEKIMEN"), 0);
-  EXPECT_EQ(Added("POLYLINE", "VORN_HEKIMEN"), Added("TEXT", "VORN_HEKIMEN"));
   EXPECT_EQ(cad::host::FindBlock(cad.host.Document(), "VORN_1"), nullptr);
   const std::string text = testing::ReadFile(exeFolder() / "VORN_1.dxf");
   EXPECT_NE(text.find("HIDDEN2"), std::string::npos);
@@ -361,15 +369,31 @@ TEST_F(WallCommand, ElevationLiesOnTheWallLineAndOneUndoTakesItAway) {
   EXPECT_EQ(cad.host.Document().modelSpace.size(), before);
 }
 
-TEST_F(WallCommand, OutlineLeavingThroughTheTopGivesTwoLabelledChains) {
-  form->Edit2.Text = "12";
-  form->Edit7.Text = "12";
-  cad.user.Entity(HandleOn("wall_low"));
-  form->Button5Click();
-  EXPECT_EQ(Added("POLYLINE", "VORN_HEKIMEN"), 2);
-  EXPECT_EQ(Added("TEXT", "VORN_HEKIMEN"), 2);
-  // 3 m high: height lines at 1, 2 and 3 m.
-  EXPECT_EQ(Added("LINE", "VORN_HWAKU"), 3 + 7 + 1);
+class NullMonitor final : public RunMonitor {
+ public:
+  bool Running() override { return true; }
+  void AdvanceProgress() override {}
+  void ProcessMessages() override {}
+  void ShowMessage(const std::string&) override {}
+};
+
+int CountItems(const DxfDocument& doc, const std::string& item) {
+  return static_cast<int>(std::count(doc.Items().begin(), doc.Items().end(), item));
+}
+
+TEST(WallShadows, OutlineLeavingThroughTheTopGivesTwoLabelledChains) {
+  Workspace ws;
+  ws.BuildingEdges = Prism(0, 0, 10000, 8000, 20000);
+  SetSunState(ws.sun, SeasonDeclination(0), 35.683333 * kDeg, 90);
+  // A wall 3 m high 22 m north of the 20 m box: at noon the shadow reaches 6.8 m up.
+  ws.WallLine = Line({-5000, 30000, 3000}, {25000, 30000, 3000});
+  WallDiagramParameters params;
+  params.firstHour = params.lastHour = 12.0;
+  NullMonitor monitor;
+  DxfDocument doc;
+  ASSERT_TRUE(DrawKabeLine(ws, params, monitor, doc));
+  EXPECT_EQ(CountItems(doc, "  0\r\nPOLYLINE\r\n  8\r\nVORN_HEKIMEN"), 2);
+  EXPECT_EQ(CountItems(doc, "  1\r\n12:00"), 2);
 }
 
 TEST_F(WallCommand, WallsOfEveryHeightRuleGetTheirFrame) {
@@ -416,6 +440,88 @@ TEST_F(WallCommand, AsOneBlockOnTheWallLineTurnedAlongIt) {
   ASSERT_EQ(cad.host.Document().modelSpace.size(), before + 1);
   EXPECT_NE(cad::host::FindBlock(cad.host.Document(), "VORN_1"), nullptr);
   EXPECT_NE(cad.host.PromptLog().find("-INSERT"), std::string::npos);
+}
+
+TEST_F(WallCommand, NoWallIsochroneMeansNothingIsInserted) {
+  // A single instant: no point of the wall is shaded for an hour.
+  form->Edit2.Text = "12";
+  form->Edit7.Text = "12";
+  cad.user.Entity(HandleOn("wall"));
+  form->Button5Click();
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_EQ(shell.messages[0].caption, kWallIsochronesCaption);
+  EXPECT_EQ(shell.messages[0].text, kWallIsochronesImpossible);
+  EXPECT_EQ(cad.host.Document().modelSpace.size(), before);
+  EXPECT_FALSE(std::filesystem::exists(exeFolder() / "VORN_1.dxf"));
+  EXPECT_TRUE(form->Button5.Enabled);
+}
+
+TEST_F(WallCommand, StopDuringTheWallIsochronesInsertsNothing) {
+  int pumps = 0;
+  shell.onProcessMessages = [&] {
+    if (++pumps == 40) form->Button7Click();
+  };
+  cad.user.Entity(HandleOn("wall"));
+  form->Button5Click();
+  EXPECT_GE(pumps, 40);
+  EXPECT_EQ(cad.host.Document().modelSpace.size(), before);
+  EXPECT_FALSE(form->RunningFlag);
+  EXPECT_TRUE(form->Button5.Enabled);
+}
+
+TEST(WallIsochrones, LevelColoursFromEightHoursDown) {
+  const int expected[] = {5, 3, 6, 4, 2, 5, 3, 6};
+  for (int K = 0; K < 8; ++K) EXPECT_EQ(WallLevelColor(K), expected[K]) << K;
+}
+
+struct LabelCase {
+  std::vector<TAcadPoint> contour;
+  const char* angle;
+};
+
+TEST(WallIsochrones, ChainsOfATrimmedContourAreLabelledAlongTheLine) {
+  const LabelCase cases[] = {
+      // Out through the ground line and back up: the later chain starts up the wall.
+      {{{2000, 1000}, {2000, -2000}, {6000, -2000}, {6000, 1000}}, "90.0000"},
+      // Out through the top and back down: the later chain starts down the wall.
+      {{{2000, 1000}, {2000, 8000}, {6000, 8000}, {6000, 1000}}, "270.0000"},
+  };
+  for (const LabelCase& c : cases) {
+    std::vector<TTempPoint> contour;
+    for (const TAcadPoint& p : c.contour) contour.push_back({0, p, ""});
+    WallDiagramParameters params;
+    params.textHeight = "250";
+    params.textHeightValue = 250;
+    DxfDocument doc;
+    AppendWallContour(doc, contour, 5, 10000, 5000, params);
+    EXPECT_EQ(CountItems(doc, "  0\r\nPOLYLINE\r\n  8\r\nVORN_HEKIMEN"), 2) << c.angle;
+    EXPECT_EQ(CountItems(doc, " 62\r\n5"), 4) << c.angle;  // both lines and both labels
+    EXPECT_EQ(CountItems(doc, "  1\r\n3.0Hr"), 2) << c.angle;
+    EXPECT_EQ(CountItems(doc, " 50\r\n" + std::string(c.angle)), 2) << c.angle;
+    EXPECT_EQ(CountItems(doc, " 40\r\n250"), 2);
+  }
+}
+
+TEST(WallIsochrones, EightHourLevelShowsWhereTheWallIsShadedAllDay) {
+  Workspace ws;
+  // A long block 30 m high just south of a 40 m wall: its lower part is in shadow from 8 to
+  // 16, the line of the whole period crossing the wall about 24 m up.
+  ws.BuildingEdges = Prism(-100000, 0, 100000, 8000, 30000);
+  SetSunState(ws.sun, SeasonDeclination(0), 35.683333 * kDeg, 90);
+  ws.WallLine = Line({-10000, 18000, 40000}, {10000, 18000, 40000});
+  WallIsochroneParameters params;
+  params.firstHour = 8.0;
+  params.lastHour = 16.0;
+  params.stepItem = 2;
+  NullMonitor monitor;
+  std::string mesh, progress;
+  const WallIsochroneView view{[&](const std::string& t) { mesh = t; },
+                               [&](const std::string& t) { progress = t; }, [](int, int) {}};
+  DxfDocument doc;
+  EXPECT_EQ(DrawKabeTouji(ws, params, monitor, view, doc), WallIsochroneEnd::kDrawn);
+  EXPECT_GE(CountItems(doc, "  1\r\n8.0Hr"), 1);
+  EXPECT_EQ(mesh.rfind("ﾒｯｼｭｻｲｽﾞ : ", 0), 0u);
+  EXPECT_EQ(progress.rfind("所要時間 : ", 0), 0u);
 }
 
 TEST_F(WallCommand, CancelledPickIsReportedAndSnapModeComesBack) {
