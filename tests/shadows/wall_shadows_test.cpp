@@ -394,6 +394,21 @@ TEST(WallShadows, OutlineLeavingThroughTheTopGivesTwoLabelledChains) {
   ASSERT_TRUE(DrawKabeLine(ws, params, monitor, doc));
   EXPECT_EQ(CountItems(doc, "  0\r\nPOLYLINE\r\n  8\r\nVORN_HEKIMEN"), 2);
   EXPECT_EQ(CountItems(doc, "  1\r\n12:00"), 2);
+  // The first chain's label: at its last vertex, 0.2 text heights down to the right, left
+  // aligned at the top.
+  const auto& items = doc.Items();
+  const auto text = std::find(items.begin(), items.end(), "  0\r\nTEXT\r\n  8\r\nVORN_HEKIMEN");
+  ASSERT_NE(text, items.end());
+  ASSERT_EQ(*(text - 1), "  0\r\nSEQEND");
+  const auto value = [](const std::string& item) { return std::stod(item.substr(5)); };
+  const double shift = 0.2 * 300 / std::sqrt(2.0);
+  EXPECT_NEAR(value(*(text + 1)), value(*(text - 3)) + shift, 1e-6);
+  EXPECT_NEAR(value(*(text + 2)), value(*(text - 2)) - shift, 1e-6);
+  EXPECT_EQ(*(text + 3), " 11\r\n" + (text + 1)->substr(5));
+  EXPECT_EQ(*(text + 4), " 21\r\n" + (text + 2)->substr(5));
+  EXPECT_EQ(*(text + 5), " 40\r\n300.0");
+  EXPECT_EQ(*(text + 8), " 50\r\n0.0");
+  EXPECT_EQ(*(text + 10), " 73\r\n3");
 }
 
 TEST_F(WallCommand, WallsOfEveryHeightRuleGetTheirFrame) {
