@@ -318,8 +318,8 @@ class WallCommand : public FormTest {
     cad.host.Open(std::string(VORN_SOURCE_DIR) + "/tests/shadows/fixtures/wall_cases.dxf");
     form = StartForm();
     // A short period at the coarsest step keeps the wall isochrones quick.
-    form->Edit2.Text = "10";
-    form->Edit7.Text = "14";
+    form->Edit2.Text = "11";
+    form->Edit7.Text = "13";
     form->RadioGroup6.SetItemIndex(2);
     cad.user.SelectLayer("box");
     form->Button2Click();
