@@ -48,6 +48,7 @@ void TForm1::Button2Click() {
       UpDown3.SetPosition(315);
       GB_Draw3dVdeg = 60;
       GB_Draw3dHdeg = 315;
+      DrawWaku3D(false);
       if (pick.copy.negativeCoordinate) ShowMessage(kNegativeCoordinates);
     }
   } catch (const std::exception&) {

@@ -63,7 +63,7 @@ void TForm1::BuildStaticTexts() {
 }
 
 void TForm1::BuildPageJikoku() {
-  Image2 = TImage{150, 150, std::vector<uint32_t>(150 * 150, 0)};
+  Image2 = TImage{148, 148, std::vector<uint32_t>(148 * 148, 0)};
   SpeedButton2 = On("", "表示中のイメージを描画");
   UpDown3 = TUpDown{"左右に回転", 0, 1000, 315};
   UpDown4 = TUpDown{"上下に回転", 0, 1000, 60};

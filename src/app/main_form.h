@@ -68,7 +68,7 @@ class TForm1 {
   std::vector<TStaticText> StaticTexts;
 
   // ---- Page " 時刻" ----
-  TImage Image2;  // the wireframe preview, in Panel1
+  TImage Image2;  // the wireframe preview, in Panel1; pixels 0xRRGGBB row by row from the top
   TButton SpeedButton2;
   TUpDown UpDown3;
   TUpDown UpDown4;
@@ -267,6 +267,7 @@ class TForm1 {
   void Button4Click();
   void Button5Click();
   void Button6Click();
+  void DrawToujikan5A();  // the isochrone run's body
   void Button8Click();
   void Button9Click();
   void Button11Click();
@@ -283,8 +284,12 @@ class TForm1 {
   void Button24Click();
   void SpeedButton2Click();
   void SpeedButton8Click();
+  // The preview's turn and tilt: `up` is the right (or upper) arrow.
   void UpDown3Click(bool up);
   void UpDown4Click(bool up);
+  // Redraws the wireframe preview into Image2; with makeDxf also draws it into the CAD as a
+  // block that the user places.
+  void DrawWaku3D(bool makeDxf);
   void CheckBox1Click();
   void CheckListBox1Click();  // mesh-size read-out
   void RadioGroup5Click();

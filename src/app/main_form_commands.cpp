@@ -8,15 +8,5 @@
 namespace vorn {
 
 void TForm1::Button4Click() {}
-void TForm1::Button5Click() {}
-void TForm1::Button6Click() {}
-void TForm1::Button19Click() {}  // "線分化" has no action
-void TForm1::Button20Click() {}
-void TForm1::SpeedButton2Click() {}
-void TForm1::UpDown3Click(bool /*up*/) {}
-void TForm1::UpDown4Click(bool /*up*/) {}
-void TForm1::CheckBox1Click() {}
-void TForm1::CheckListBox1Click() {}
-void TForm1::RadioGroup5Click() {}
 
 }  // namespace vorn

@@ -23,7 +23,9 @@ InsertionRequest Insertion(InsertionForm form, std::string x, std::string y, std
                           std::move(commandWord)};
 }
 
-bool IsExplodedInsertion(InsertionForm form) { return form != InsertionForm::kBlockByUser; }
+bool IsExplodedInsertion(InsertionForm form) {
+  return form != InsertionForm::kBlockByUser && form != InsertionForm::kBlockRotated;
+}
 
 std::string InsertionCommandText(const InsertionRequest& request, const std::string& file) {
   const std::string point = request.x + "," + request.y;
@@ -38,6 +40,7 @@ std::string InsertionCommandText(const InsertionRequest& request, const std::str
     case InsertionForm::kExplodedAtPointBlank:
       return WordOr(request, "-INSERt") + "\r" + name + "\r" + point + "\r" + "1 0 ";
     case InsertionForm::kExplodedRotated:
+    case InsertionForm::kBlockRotated:
       return WordOr(request, "-INSERT") + "\r" + name + "\r" + point + "\r" + "1.0" + "\r" +
              request.rotation + "\r";
     case InsertionForm::kBlockByUser:

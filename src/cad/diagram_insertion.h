@@ -21,6 +21,7 @@ enum class InsertionForm {
   kExplodedAtPointBlank,   // "-INSERt\r\"*" file "\"\r" x "," y "\r1 0 "
   kExplodedRotated,        // "-INSERT\r\"*" file "\"\r" x "," y "\r1.0\r" rotation "\r"
   kBlockByUser,            // "-INSERT\r\"" file "\"\rS\r1.0\rR\r" rotation "\r"
+  kBlockRotated,           // "-INSERT\r\"" file "\"\r" x "," y "\r1.0\r" rotation "\r"
 };
 
 struct InsertionRequest {

@@ -1,6 +1,7 @@
 #include "cli/batch_options.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -71,10 +72,40 @@ std::optional<std::vector<SettingOverride>> ParseHours(const std::string& text) 
   return keys;
 }
 
+// "1.5,2.5,4.0": ticks exactly those of the fourteen isochrone levels 1.5 ... 8.0 hours.
+std::optional<std::vector<SettingOverride>> ParseLevels(const std::string& text) {
+  std::vector<bool> ticked(14, false);
+  for (const std::string& part : Split(text, ',')) {
+    const std::optional<double> hours = ParseDouble(part);
+    if (!hours) return std::nullopt;
+    const double index = (*hours - 1.5) / 0.5;
+    if (!(index >= 0 && index <= 13) || index != static_cast<int>(index)) return std::nullopt;
+    ticked[static_cast<int>(index)] = true;
+  }
+  std::vector<SettingOverride> keys;
+  for (std::size_t i = 0; i < ticked.size(); ++i) {
+    keys.push_back({"Touji", "chk" + std::to_string(i), ticked[i] ? "1" : "0"});
+  }
+  return keys;
+}
+
 std::optional<std::vector<SettingOverride>> OneNumber(const std::string& text, const char* section,
                                                       const char* key) {
   if (!IsNumber(text)) return std::nullopt;
   return std::vector<SettingOverride>{{section, key, text}};
+}
+
+// "H,V": whole degrees of turn and tilt.
+std::optional<std::pair<int, int>> ParseView(const std::string& text) {
+  const std::vector<std::string> parts = Split(text, ',');
+  if (parts.size() != 2) return std::nullopt;
+  int degrees[2] = {0, 0};
+  for (int i = 0; i < 2; ++i) {
+    const std::optional<double> v = ParseDouble(parts[i]);
+    if (!v || *v != std::trunc(*v) || *v < 0.0 || *v > 360.0) return std::nullopt;
+    degrees[i] = static_cast<int>(*v);
+  }
+  return std::make_pair(degrees[0], degrees[1]);
 }
 
 using Shortcut = std::function<std::optional<std::vector<SettingOverride>>(const std::string&)>;
@@ -89,28 +120,21 @@ const std::map<std::string, std::pair<Shortcut, const char*>>& Shortcuts() {
       {"--plane",
        {[](const std::string& t) { return OneNumber(t, "Common", "takasa"); }, "metres"}},
       {"--hours", {ParseHours, "FROM-TO or FROM-TO/STEP in decimal hours"}},
+      {"--levels", {ParseLevels, "half hours from 1.5 to 8.0, e.g. 1.5,2.5,4.0"}},
   };
   return kShortcuts;
 }
 
 bool TakesValue(const std::string& option) {
-  static const std::vector<std::string> kWithValue = {"-o",
-                                                      "--settings",
-                                                      "--set",
-                                                      "--building-layer",
-                                                      "--building-handle",
-                                                      "--work-dir",
-                                                      "--svg",
-                                                      "--dump-settings",
-                                                      "--type",
-                                                      "--point",
-                                                      "--table-at",
-                                                      "--position-table-at"};
-  static const std::vector<std::string> kPointOptions = {"--points", "--points-layer", "--report",
-                                                         "--at"};
+  static const std::vector<std::string> kWithValue = {
+      "-o", "--settings", "--set", "--building-layer", "--building-handle", "--work-dir", "--svg",
+      "--dump-settings",
+      // the answers of the commands' picks and placements
+      "--points", "--points-layer", "--report", "--type", "--at", "--point", "--table-at",
+      "--position-table-at", "--site-layer", "--site-handle", "--wall-handle", "--wall-layer",
+      "--view", "--footprint", "--png"};
   return Shortcuts().count(option) > 0 ||
-         std::find(kWithValue.begin(), kWithValue.end(), option) != kWithValue.end() ||
-         std::find(kPointOptions.begin(), kPointOptions.end(), option) != kPointOptions.end();
+         std::find(kWithValue.begin(), kWithValue.end(), option) != kWithValue.end();
 }
 
 // Applies one option with its value; an error text when the value is not acceptable.
@@ -127,6 +151,24 @@ std::string ApplyOption(BatchOptions& o, const std::string& option, const std::s
     o.buildingLayers.push_back(value);
   } else if (option == "--building-handle") {
     o.buildingHandles.push_back(value);
+  } else if (option == "--site-layer") {
+    o.siteLayers.push_back(value);
+  } else if (option == "--site-handle") {
+    o.siteHandles.push_back(value);
+  } else if (option == "--wall-handle") {
+    o.wallHandle = value;
+  } else if (option == "--wall-layer") {
+    o.wallLayer = value;
+  } else if (option == "--view") {
+    const auto view = ParseView(value);
+    if (!view) return "--view expects H,V in whole degrees from 0 to 360, not \"" + value + "\"";
+    o.view = view;
+  } else if (option == "--footprint") {
+    if (value != "on" && value != "off")
+      return "--footprint expects on or off, not \"" + value + "\"";
+    o.footprint = value == "on";
+  } else if (option == "--png") {
+    o.png = value;
   } else if (option == "--work-dir") {
     o.workDir = value;
   } else if (option == "--svg") {
@@ -181,8 +223,9 @@ std::string CheckPointOptions(const BatchOptions& o) {
 }  // namespace
 
 const std::vector<std::string>& KnownCommands() {
-  static const std::vector<std::string> kCommands = {"hourly", "points",   "annotate",
-                                                     "sky",    "sky-draw", "sky-pick"};
+  static const std::vector<std::string> kCommands = {
+      "hourly",   "isochrones", "points", "annotate", "sky",
+      "sky-draw", "sky-pick",   "wall",   "boundary", "preview"};
   return kCommands;
 }
 
@@ -234,6 +277,12 @@ ParseResult ParseBatchArguments(const std::vector<std::string>& args) {
     }
   }
   if (const std::string error = CheckPointOptions(o); !error.empty()) return {std::nullopt, error};
+  if (!o.siteLayers.empty() && !o.siteHandles.empty()) {
+    return {std::nullopt, "--site-layer and --site-handle cannot be combined"};
+  }
+  if (!o.wallLayer.empty() && !o.wallHandle.empty()) {
+    return {std::nullopt, "--wall-layer and --wall-handle cannot be combined"};
+  }
   if (o.output.empty()) o.output = DefaultOutputPath(o.drawing);
   return {o, {}};
 }
@@ -243,6 +292,11 @@ std::string UsageText() {
          "Runs the commands in order on the drawing and saves the result.\n"
          "commands:\n"
          "  hourly                  hourly shadow diagram of the picked building\n"
+         "  isochrones              isochronal shadow lines of the picked building; prints the\n"
+         "                          final status lines (mesh size, time taken)\n"
+         "  wall                    wall elevation with the building's shadows on a picked wall\n"
+         "  boundary                deemed boundary lines 5 m and 10 m outside the site\n"
+         "  preview                 wireframe preview of the building, drawn as a block\n"
          "  points                  shadow time at the specific points (needs --points or\n"
          "                          --points-layer; Tokutei.takasa, Touji.kankaku)\n"
          "  annotate                the specific points' results as texts at --at X,Y\n"
@@ -259,9 +313,20 @@ std::string UsageText() {
          "  --season winter|equinox|summer   (Common.kisetsu)\n"
          "  --plane METRES          measurement plane height (Common.takasa)\n"
          "  --hours FROM-TO/STEP    hourly times (Jikoku.kaishi, owari, kankaku)\n"
+         "  --levels 1.5,2.5,4.0    tick exactly these isochrone levels (Touji.chk0..chk13);\n"
+         "                          the step is Touji.kankaku2 (0: 10 s, 1: 30 s, 2: 60 s),\n"
+         "                          smoothing Touji.tyokuchk and Touji.tyokusen\n"
          "  --building-layer NAME   the building is every entity on the layer (repeatable)\n"
          "  --building-handle H     the building is the entity with this handle (repeatable)\n"
          "                          (default: every model-space entity)\n"
+         "  --site-layer NAME       boundary: the site is every entity on the layer (repeatable)\n"
+         "  --site-handle H         boundary: the site is the entity with this handle\n"
+         "                          (repeatable)\n"
+         "  --wall-handle H         wall: the picked wall line\n"
+         "  --wall-layer NAME       wall: the first LINE on the layer is the wall\n"
+         "  --view H,V              preview: turn and tilt in whole degrees (default 315,60)\n"
+         "  --footprint on|off      preview: footprint and plumb lines\n"
+         "  --png FILE.png          preview: save the preview image\n"
          "  --work-dir DIR          folder for the VORN_ files (default: beside the output)\n"
          "  --svg FILE.svg          also render the resulting drawing as SVG\n"
          "  --dump-settings FILE.ini write the effective settings\n"
@@ -270,8 +335,8 @@ std::string UsageText() {
          "  --tenth                 evaluation step divided by 10 (評価時間を 1/10 に)\n"
          "  --report FILE.tsv       write the result grid as its copy command does\n"
          "  --type A|B              sky-draw, sky-pick: the diagram type (default A)\n"
-         "  --at X,Y                annotate: where the texts go; sky-draw: centre of the first\n"
-         "                          diagram; sky-pick: the diagram's placement\n"
+         "  --at X,Y                where a placed result goes (annotate, wall, preview,\n"
+         "                          sky-pick); sky-draw: centre of the first diagram\n"
          "  --point X,Y             sky-pick: the measurement point\n"
          "  --table-at X,Y          sky-pick: placement of the area table\n"
          "  --position-table-at X,Y sky-pick: placement of the position table\n"

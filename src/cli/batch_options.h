@@ -30,7 +30,14 @@ struct BatchOptions {
   std::vector<SettingOverride> overrides;
   std::vector<std::string> buildingLayers;
   std::vector<std::string> buildingHandles;
-  std::string workDir;  // empty: a folder beside the output
+  std::vector<std::string> siteLayers;  // boundary: the site's entities
+  std::vector<std::string> siteHandles;
+  std::string wallHandle;                   // wall: the picked wall line
+  std::string wallLayer;                    // wall: the first LINE on this layer
+  std::optional<std::pair<int, int>> view;  // preview: turn and tilt, degrees
+  std::optional<bool> footprint;            // preview: footprint and plumb lines
+  std::string png;                          // preview: the image file
+  std::string workDir;                      // empty: a folder beside the output
   std::string svg;
   std::string dumpSettings;
   std::string pointsFile;   // --points: a CSV file of points for the point commands

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "acquisition/png_file.h"
 #include "app/data_folders.h"
 #include "app/ini_file.h"
 #include "app/main_form.h"
@@ -19,6 +20,7 @@
 #include "cli/point_source.h"
 #include "dxf/dxf_document.h"
 #include "dxf/file_replace.h"
+#include "shadows/deemed_boundary.h"
 
 namespace vorn::cli {
 
@@ -87,6 +89,7 @@ struct BatchContext {
   BatchShell& shell;
   TForm1& form;
   PointSource points{};
+  std::ostream* out = nullptr;  // the commands' own report lines
 };
 
 // The handles the building pick answers with: the named layers' or handles' entities, or
@@ -210,12 +213,156 @@ bool RunAnnotate(BatchContext& c) {
   return true;
 }
 
+// The handles on the given layers, or the given handles once each is known to name an entity.
+std::optional<std::vector<std::string>> HandlesOf(const BatchContext& c, const std::string& command,
+                                                  const std::vector<std::string>& layerNames,
+                                                  const std::vector<std::string>& given) {
+  const std::set<std::string> layers(layerNames.begin(), layerNames.end());
+  std::set<std::string> present;
+  std::vector<std::string> handles;
+  for (const auto& e : c.host.Document().modelSpace) {
+    present.insert(cad::UpperAscii(e.entity.common.handle));
+    if (layers.count(e.entity.common.layer) > 0) handles.push_back(e.entity.common.handle);
+  }
+  for (const std::string& handle : given) {
+    if (present.count(cad::UpperAscii(handle)) == 0) {
+      c.err << "vorn-batch: " << command << ": no entity has the handle " << handle << "\n";
+      return std::nullopt;
+    }
+  }
+  return layerNames.empty() ? given : handles;
+}
+
+// The deemed boundary lines of the site named by --site-layer or --site-handle.
+bool RunBoundary(BatchContext& c) {
+  if (c.options.siteLayers.empty() && c.options.siteHandles.empty()) {
+    c.err << "vorn-batch: boundary: name the site with --site-layer or --site-handle\n";
+    return false;
+  }
+  const auto handles = HandlesOf(c, "boundary", c.options.siteLayers, c.options.siteHandles);
+  if (!handles) return false;
+  if (handles->empty()) {
+    c.err << "vorn-batch: boundary: no entities to pick as the site on the given layers\n";
+    return false;
+  }
+  const std::size_t before = c.host.Document().modelSpace.size();
+  const std::size_t promptsBefore = c.host.PromptLog().size();
+  c.user.SelectHandles(*handles);
+  c.form.Button20Click();
+  if (c.host.Document().modelSpace.size() > before) return true;
+  const bool traceFailed =
+      c.host.PromptLog().find(kPromptBoundaryFailed, promptsBefore) != std::string::npos;
+  c.err << "vorn-batch: boundary: "
+        << (traceFailed ? "the site's outline could not be traced"
+                        : "the site holds fewer than three segments")
+        << "\n";
+  return false;
+}
+
+// The handle of the wall line: the one given, or the first LINE on the given layer.
+std::optional<std::string> WallHandle(const BatchContext& c) {
+  const BatchOptions& o = c.options;
+  for (const auto& e : c.host.Document().modelSpace) {
+    const bool named = o.wallLayer.empty() ? cad::UpperAscii(e.entity.common.handle) ==
+                                                 cad::UpperAscii(o.wallHandle)
+                                           : e.entity.common.layer == o.wallLayer;
+    if (!named) continue;
+    if (cad::host::DxfTypeOf(e.entity) == "LINE") return e.entity.common.handle;
+    if (o.wallLayer.empty()) {
+      c.err << "vorn-batch: wall: the entity " << o.wallHandle << " is not a LINE\n";
+      return std::nullopt;
+    }
+  }
+  if (o.wallLayer.empty()) {
+    c.err << "vorn-batch: wall: no entity has the handle " << o.wallHandle << "\n";
+  } else {
+    c.err << "vorn-batch: wall: no LINE on the layer " << o.wallLayer << "\n";
+  }
+  return std::nullopt;
+}
+
+// The wall elevation with the building's shadows; every message it shows reports a failure.
+bool RunWall(BatchContext& c) {
+  if (c.options.wallHandle.empty() && c.options.wallLayer.empty()) {
+    c.err << "vorn-batch: wall: name the wall with --wall-handle or --wall-layer\n";
+    return false;
+  }
+  if (!c.form.CheckBox4.Checked && !c.options.at) {
+    c.err << "vorn-batch: wall: the elevation is placed by the user (Hekimen.senjou=0); "
+             "give --at X,Y\n";
+    return false;
+  }
+  const std::optional<std::string> wall = WallHandle(c);
+  if (!wall || !PickBuilding(c, "wall")) return false;
+  c.user.Entity(*wall);
+  if (!c.form.CheckBox4.Checked) {
+    c.user.InsertionPoint({c.options.at->x, c.options.at->y, 0.0});
+  }
+  const std::size_t before = c.host.Document().modelSpace.size();
+  const int messages = c.shell.Messages();
+  c.form.Button5Click();
+  if (c.shell.Messages() != messages) return false;
+  if (c.host.Document().modelSpace.size() > before) return true;
+  c.err << "vorn-batch: wall: nothing was drawn (the wall is parallel to the building's "
+           "first edge's perpendicular, or the building is empty)\n";
+  return false;
+}
+
+// The wireframe preview of the picked building: turned as asked, drawn into the drawing at
+// --at, and saved as a picture with --png.
+bool RunPreview(BatchContext& c) {
+  if (!PickBuilding(c, "preview")) return false;
+  TForm1& form = c.form;
+  if (c.options.footprint) {
+    form.CheckBox1.Checked = *c.options.footprint;
+    form.CheckBox1Click();
+  }
+  if (c.options.view) {
+    form.GB_Draw3dHdeg = c.options.view->first;
+    form.GB_Draw3dVdeg = c.options.view->second;
+    form.GB_cvsc = 0.0;  // fitted anew to the turned picture
+    form.DrawWaku3D(false);
+  }
+  if (c.options.at) {
+    const std::size_t before = c.host.Document().modelSpace.size();
+    c.user.InsertionPoint({c.options.at->x, c.options.at->y, 0.0});
+    form.SpeedButton2Click();
+    if (c.host.Document().modelSpace.size() == before) {
+      c.err << "vorn-batch: preview: the view could not be drawn into the drawing\n";
+      return false;
+    }
+  }
+  if (!c.options.png.empty()) {
+    try {
+      SavePng(RgbPicture{form.Image2.Width, form.Image2.Height, form.Image2.Pixels}, c.options.png);
+    } catch (const std::exception& e) {
+      c.err << "vorn-batch: preview: cannot save the picture: " << OneLine(e.what()) << "\n";
+      return false;
+    }
+  }
+  return true;
+}
+
+// The isochrone diagram. The final status texts (the mesh size and the time taken, or the
+// time of the last phase when no line came out) go to standard output. A run that never got
+// to sampling (a box that is not a number, a time without a sun) failed.
+bool RunIsochrones(BatchContext& c) {
+  if (!PickBuilding(c, "isochrones")) return false;
+  c.form.Button6Click();
+  if (c.out != nullptr) *c.out << c.form.Label22.Caption << "\n" << c.form.Label2.Caption << "\n";
+  const std::string& status = c.form.Label2.Caption;
+  return status.rfind("所要時間", 0) == 0 || status.rfind("経過時間", 0) == 0;
+}
+
 using BatchCommand = std::function<bool(BatchContext&)>;
 
 const std::map<std::string, BatchCommand>& Commands() {
   static const std::map<std::string, BatchCommand> kCommands = {
-      {"hourly", RunHourly}, {"points", RunPoints},    {"annotate", RunAnnotate},
-      {"sky", RunSky},       {"sky-draw", RunSkyDraw}, {"sky-pick", RunSkyPick}};
+      {"hourly", RunHourly},     {"isochrones", RunIsochrones},
+      {"points", RunPoints},     {"annotate", RunAnnotate},
+      {"sky", RunSky},           {"sky-draw", RunSkyDraw},
+      {"sky-pick", RunSkyPick},  {"wall", RunWall},
+      {"boundary", RunBoundary}, {"preview", RunPreview}};
   return kCommands;
 }
 
@@ -296,7 +443,7 @@ int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     }
   }
 
-  BatchContext context{o, err, user, host, shell, form, std::move(points)};
+  BatchContext context{o, err, user, host, shell, form, std::move(points), &out};
   bool ok = true;
   for (const std::string& command : o.commands) {
     ok = Commands().at(command)(context);

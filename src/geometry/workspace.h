@@ -2,6 +2,7 @@
 // Workspace (held by the main form) and passes it by reference; each use overwrites it.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "geometry/progress.h"
@@ -37,7 +38,14 @@ struct Workspace {
   LineList AryKeep;
   std::vector<TTateiti> AryTateiti;
 
+  // The isochrone runs' shadow counters: 2000 x 2000, row-major, sized once by the first run
+  // that needs them (src/isochrones/duration_raster.h) and overwritten by every run.
+  std::vector<std::uint16_t> DurationGrid;
+
   SunState sun;
+
+  // The wall last picked for the wall shadows: plan ends, z the height of its top at each end.
+  TLineEnt WallLine;
 
   double BuildingSpan = 0.0;
   TAcadPoint MinCorner;

@@ -1,0 +1,247 @@
+// The isochronal shadow lines on the 等時間 page (Button6 and its run), the mesh-size read-out
+// of the duration list (CheckListBox1, RadioGroup5).
+#include <chrono>
+#include <cmath>
+#include <exception>
+#include <optional>
+#include <string>
+
+#include "app/form_run_monitor.h"
+#include "app/main_form.h"
+#include "app/number_box.h"
+#include "cad/cad_operations.h"
+#include "cad/diagram_insertion.h"
+#include "dxf/dxf_document.h"
+#include "dxf/number_format.h"
+#include "isochrones/duration_raster.h"
+#include "isochrones/isochrone_lines.h"
+#include "shadows/hourly_diagram.h"
+
+namespace vorn {
+
+namespace {
+
+inline constexpr const char* kNoBuilding = "基準データが作成されていません．";
+inline constexpr const char* kNoCad = "有効な CAD が見つかりません．";
+inline constexpr const char* kTraceMessageCaption = "Vorn";
+inline constexpr const char* kIsochroneInsertWord = "-INsERT";
+
+// Hours, minutes and seconds of a run so far, as "0:01:23".
+class ElapsedTime {
+ public:
+  std::string Text() const {
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start_)
+            .count();
+    const auto two = [](long long v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+    return std::to_string(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
+  }
+
+ private:
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+int FirstTickedLevel(const TCheckListBox& list) {
+  for (std::size_t i = 0; i < list.Checked.size(); ++i) {
+    if (list.Checked[i]) return static_cast<int>(i);
+  }
+  return -2;
+}
+
+}  // namespace
+
+void TForm1::Button6Click() {
+  SetKernelProgress(false);
+  Label2.Caption.clear();
+  if (workspace.BuildingEdges.empty()) {
+    ShowMessage(kNoBuilding);
+    return;
+  }
+  if (!cad::IsCadActive(cad_.connector, TargetProgID)) {
+    ShowMessage(kNoCad);
+    return;
+  }
+  if (!RunCommand([&] { workspace.sun.NorthAngle = NorthAngleFromDegrees(BoxToDouble(Edit12)); })) {
+    return;
+  }
+  BeginIsochroneRun();
+  DrawToujikan5A();
+  EndIsochroneRun();
+}
+
+void TForm1::DrawToujikan5A() {
+  if (!cad::IsCadActive(cad_.connector, TargetProgID)) return;
+  // The boxes are read and checked before the CAD is touched, so that a box that is not a
+  // number ends the command with no undo mark left open and nothing drawn.
+  if (!RunCommand([&] { ReadShadowParameters(); })) return;
+  // Outside 8-16 h there is no sun position to count shadows with.
+  if (!IsSunTime(GB_kaisi) || !IsSunTime(GB_owari)) {
+    ShowMessage(kHourRangeMessage);
+    return;
+  }
+  const int stepItem = RadioGroup5.ItemIndex;
+  const int n = MeshSizeFor(stepItem);
+  const double stepMinutes = EvalSecondsFor(stepItem) / 60.0;
+  const int firstLevel = FirstTickedLevel(CheckListBox1);
+  IsochroneOutput out;
+  out.layer = Edit28.Text;
+  out.textHeight = Edit38.Text;
+  out.planeHeight = GB_takasa;
+  out.northDegrees = GB_kita;
+  const std::optional<int> smoothing =
+      CheckBox8.Checked ? std::optional<int>(UpDown5.Position) : std::nullopt;
+
+  const cad::CadLink link = MakeCadLink();
+  cad::CadDocumentPtr document;
+  bool undoMarkOpen = false;
+  try {
+    const cad::CadApplicationPtr application = cad_.connector.GetActiveObject(TargetProgID);
+    cad::ActivateCad(*application, link);
+    document = application->ActiveDocument();
+    document->StartUndoMark();
+    undoMarkOpen = true;
+    cad::EnsureLayer(*application, out.layer);
+    const ElapsedTime elapsed;
+
+    // The range, from a coarse run.
+    ToujiHaniParameters hani;
+    hani.firstHour = GB_kaisi;
+    hani.lastHour = GB_owari;
+    hani.planeHeight = GB_takasa;
+    hani.level = firstLevel >= 0 ? LevelDuration(CheckListBox1.Items[firstLevel]) : 1.5;
+    ProgressBar1.Max = static_cast<int>(std::trunc((GB_owari - GB_kaisi) * 60 / kRangeStepMinutes));
+    ProgressBar1.Position = 0;
+    const std::optional<ToujiRange> range = GetToujiHani(workspace, hani, [&](int k, double) {
+      ProgressBar1.Position = k + 1;
+      shell_.ProcessMessages();
+      return true;
+    });
+    ProgressBar1.Position = 0;
+    ClearDurationGrid(workspace);
+
+    DxfDocument dxf;
+    AddFrameOpening(dxf, true);
+    const double cell = range ? range->CellFor(n) : 0.0;
+    Sampling sampling;
+    sampling.firstHour = GB_kaisi;
+    sampling.lastHour = GB_owari;
+    sampling.stepMinutes = stepMinutes;
+    sampling.planeHeight = GB_takasa;
+    sampling.map = RasterMapping{range ? range->txmin : 0.0, range ? range->tymin : 0.0, cell, n};
+    ProgressBar1.Max = sampling.Count();
+    const bool sampled =
+        SampleDurations(workspace, sampling, AccumulationMethod::kFast, [&](int k, double t) {
+          Label2.Caption = "時刻：" + TimeToHM(t);
+          ProgressBar1.Position = k + 1;
+          shell_.ProcessMessages();
+          if (RunningFlag) return true;
+          RunEsc();
+          return false;
+        });
+
+    int contours = 0;
+    if (sampled) {
+      ProgressBar1.Position = 0;
+      Label2.Caption = "経過時間：" + elapsed.Text();
+      ProgressBar1.Max = kLevelCount;
+      ProgressBar1.Position = 0;
+      BitRaster raster(n);
+      FormRunMonitor monitor(*this);
+      for (int j = 0; j < kLevelCount; ++j) {
+        const int item = kLevelCount - 1 - j;
+        ++ProgressBar1.Position;
+        if (!RunningFlag) {
+          RunEsc();
+          break;
+        }
+        if (!CheckListBox1.Checked[item]) continue;
+        const std::string& text = CheckListBox1.Items[item];
+        Label2.Caption = "等時間：" + text;
+        shell_.ProcessMessages();
+        LevelTraceParameters level;
+        level.threshold = LevelThreshold(LevelDuration(text), stepMinutes, GB_owari - GB_kaisi);
+        level.n = n;
+        level.x0 = sampling.map.x0;
+        level.y0 = sampling.map.y0;
+        level.cell = cell;
+        level.borderMessage = true;
+        level.levelText = text;
+        level.smoothing = smoothing;
+        const LevelTraceResult traced = TraceLevelContours(
+            workspace.DurationGrid, raster, level, monitor,
+            [&](const std::string& m) { shell_.ShowMessage(kTraceMessageCaption, m); },
+            [&](const std::vector<TTempPoint>& contour) {
+              AppendIsochroneContour(dxf, contour, item, out);
+              ++contours;
+            });
+        if (traced.stopped) {
+          RunEsc();
+          break;
+        }
+        Label2.Caption = "経過時間：" + elapsed.Text();
+      }
+    }
+    ProgressBar1.Position = 0;
+    // The insertion (and on "PCAD" targets the removal of the block definition it leaves)
+    // happens inside the undo mark, so that one undo takes the whole diagram away.
+    if (sampled && RunningFlag && contours > 0 && range) {
+      Label2.Caption = "所要時間 : " + elapsed.Text();
+      Label22.Caption = "ﾒｯｼｭｻｲｽﾞ : " + FormatFixed(cell, 1);
+      AppendMeshSizeText(dxf, *range, cell, out);
+      AddFrameClosing(dxf);
+      cad::SaveAndInsertDiagram(*application, *document, dxf, folders_.OutputFolder(),
+                                cad::Insertion(cad::InsertionForm::kExplodedAtOrigin, "0", "0", "0",
+                                               kIsochroneInsertWord),
+                                link);
+    }
+    undoMarkOpen = false;
+    document->EndUndoMark();
+    document->Regen(0);
+  } catch (const cad::CadIdleTimeout&) {
+    // The user has been told that the CAD stays busy.
+  } catch (const cad::CadError&) {
+    ShowMessage(kShadowFailed);
+  }
+  // A CAD left inside an open undo mark would fold the user's next edits into this group.
+  if (undoMarkOpen) {
+    try {
+      document->EndUndoMark();
+    } catch (const cad::CadError&) {
+    }
+  }
+  ProgressBar1.Position = 0;
+}
+
+void TForm1::CheckListBox1Click() {
+  if (!Button6.Enabled) return;
+  const int first = FirstTickedLevel(CheckListBox1);
+  if (first == GB_toujiidx && RadioGroup5.ItemIndex == GB_hyoukaidx) return;
+  Label22.Caption.clear();
+  Label2.Caption.clear();
+  GB_toujiidx = first;
+  GB_hyoukaidx = RadioGroup5.ItemIndex;
+  if (!RunCommand([&] { ReadShadowParameters(); })) return;
+  ToujiHaniParameters hani;
+  hani.firstHour = GB_kaisi;
+  hani.lastHour = GB_owari;
+  hani.planeHeight = GB_takasa;
+  hani.level = first >= 0 ? LevelDuration(CheckListBox1.Items[first]) : 1.5;
+  ProgressBar1.Max = static_cast<int>(std::trunc((GB_owari - GB_kaisi) * 60 / kRangeStepMinutes));
+  ProgressBar1.Position = 0;
+  const std::optional<ToujiRange> range = GetToujiHani(workspace, hani, [&](int k, double) {
+    ProgressBar1.Position = k + 1;
+    shell_.ProcessMessages();
+    return true;
+  });
+  ProgressBar1.Position = 0;
+  // Without a building there is no range to speak of.
+  if (!range) return;
+  Label22.Caption =
+      "ﾒｯｼｭｻｲｽﾞ : " + FormatFixed(range->CellFor(MeshSizeFor(RadioGroup5.ItemIndex)), 1);
+}
+
+void TForm1::RadioGroup5Click() {
+  if (Button6.Enabled) CheckListBox1Click();
+}
+
+}  // namespace vorn
