@@ -501,6 +501,9 @@ int Sampling::Count() const {
 
 bool SampleDurations(Workspace& ws, const Sampling& sampling, AccumulationMethod method,
                      const InstantHook& hook) {
+  // The counters have room for rasters up to their own size, in whole bytes of pixels.
+  const int n = sampling.map.n;
+  if (n <= 0 || n > kDurationGridSide || n % 8 != 0) return false;
   if (ws.DurationGrid.size() != std::size_t(kDurationGridSide) * kDurationGridSide) {
     ClearDurationGrid(ws);
   }
