@@ -101,7 +101,6 @@ void TForm1::DrawToujikan5A() {
     document->StartUndoMark();
     undoMarkOpen = true;
     cad::EnsureLayer(*application, out.layer);
-    const ElapsedTime elapsed;
 
     // The range, from a coarse run.
     ToujiHaniParameters hani;
@@ -118,6 +117,7 @@ void TForm1::DrawToujikan5A() {
     });
     ProgressBar1.Position = 0;
     ClearDurationGrid(workspace);
+    const ElapsedTime elapsed;
 
     DxfDocument dxf;
     AddFrameOpening(dxf, true);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <system_error>
 #include <thread>
 
 #include "geometry/point_ops.h"
@@ -303,7 +304,13 @@ bool SampleFast(Workspace& ws, const Sampling& s, const InstantHook& hook) {
       for (int k = k0 + w; k < k1; k += workers) shares[w].AddInstant(ws, s, k);
     };
     std::vector<std::thread> threads;
-    for (int w = 1; w < workers; ++w) threads.emplace_back(work, w);
+    for (int w = 1; w < workers; ++w) {
+      try {
+        threads.emplace_back(work, w);
+      } catch (const std::system_error&) {
+        work(w);  // no thread to be had: the same share on this one
+      }
+    }
     work(0);
     for (std::thread& t : threads) t.join();
   }
@@ -501,6 +508,9 @@ int Sampling::Count() const {
 
 bool SampleDurations(Workspace& ws, const Sampling& sampling, AccumulationMethod method,
                      const InstantHook& hook) {
+  // The counters have room for rasters up to their own size, in whole bytes of pixels.
+  const int n = sampling.map.n;
+  if (n <= 0 || n > kDurationGridSide || n % 8 != 0) return false;
   if (ws.DurationGrid.size() != std::size_t(kDurationGridSide) * kDurationGridSide) {
     ClearDurationGrid(ws);
   }

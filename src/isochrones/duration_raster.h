@@ -129,7 +129,8 @@ using InstantHook = std::function<bool(int k, double t)>;
 // Accumulates every instant of the sampling into ws.DurationGrid (which the caller has
 // cleared). The fast form computes the same counters from per-row spans and difference
 // arrays, with the instants shared among worker threads; the hook still sees every instant in
-// order. False when the hook stopped it (the counters then mean nothing).
+// order. False when the hook stopped it (the counters then mean nothing) or when the raster
+// size is not a multiple of 8 up to 2000.
 bool SampleDurations(Workspace& ws, const Sampling& sampling, AccumulationMethod method,
                      const InstantHook& hook);
 

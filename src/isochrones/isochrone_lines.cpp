@@ -213,7 +213,7 @@ LevelTraceResult TraceLevelContours(std::vector<std::uint16_t>& grid, BitRaster&
                                     const LevelTraceParameters& p, RunMonitor& monitor,
                                     const MessageSink& message, const ContourSink& output) {
   LevelTraceResult result;
-  const int n = std::min(p.n, raster.Size());
+  const int n = std::min({p.n, raster.Size(), kDurationGridSide});
   if (n < 3) return result;
   LevelGrid g(grid, n, p.threshold);
   std::vector<Cell> cells;

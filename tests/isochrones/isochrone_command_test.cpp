@@ -93,6 +93,7 @@ TEST_F(IsochroneCommand, DrawsTheTickedLevelsAndOneUndoTakesThemAway) {
   EXPECT_LT(static_cast<std::size_t>(at("等時間：2.0Hr")), label2.size());
 
   EXPECT_TRUE(std::filesystem::exists(exeFolder() / "VORN_1.dxf"));
+  EXPECT_NE(cad.host.PromptLog().find("-INsERT"), std::string::npos) << cad.host.PromptLog();
   EXPECT_EQ(cad::host::FindBlock(cad.host.Document(), "VORN_1"), nullptr);
   EXPECT_EQ(form->ProgressBar1.Position, 0);
   for (TButton* b : CommandSet(*form)) EXPECT_TRUE(b->Enabled);

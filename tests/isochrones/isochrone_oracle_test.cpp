@@ -162,9 +162,9 @@ TEST(IsochroneOracle, TracedLevelsClassifyTestPointsAsTheShadowCountsDo) {
 
     const Oracle oracle(ws, s, ws.sun.SunDeclination, site.north);
     const double side = std::max(range->txmax - range->txmin, range->tymax - range->tymin);
-    // Per test point its count and those of sixteen points each one, one and a half and two
+    // Per test point its count and those of twelve points each one, one and a half and two
     // cells around it.
-    const int grid = 26;
+    const int grid = 22;
     struct TestPoint {
       double x, y;
       int count;
@@ -175,10 +175,10 @@ TEST(IsochroneOracle, TracedLevelsClassifyTestPointsAsTheShadowCountsDo) {
       for (int j = 0; j <= grid; ++j) {
         TestPoint tp{range->txmin + side * i / grid, range->tymin + side * j / grid, 0, {}};
         tp.count = oracle.Count(tp.x, tp.y);
-        for (int k = 0; k < 16; ++k) {
+        for (int k = 0; k < 12; ++k) {
           for (double r : {cell, 1.5 * cell, 2 * cell}) {
             tp.around.push_back(
-                oracle.Count(tp.x + r * std::cos(k * kPi / 8), tp.y + r * std::sin(k * kPi / 8)));
+                oracle.Count(tp.x + r * std::cos(k * kPi / 6), tp.y + r * std::sin(k * kPi / 6)));
           }
         }
         points.push_back(std::move(tp));
