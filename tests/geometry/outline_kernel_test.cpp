@@ -95,9 +95,8 @@ TEST(TraceOutline, ABridgeBetweenTwoPartsIsWalkedOutAndBackInBothForms) {
   AddSquare(input, 20, 0, 10);
   input.push_back(Seg(10, 5, 15, 8));
   input.push_back(Seg(15, 8, 20, 5));
-  const Vertices expected = {{0, 0},  {10, 0},  {10, 5},  {15, 8}, {20, 5},
-                             {20, 0}, {30, 0},  {30, 10}, {20, 10}, {20, 5},
-                             {15, 8}, {10, 5},  {10, 10}, {0, 10}};
+  const Vertices expected = {{0, 0},   {10, 0},  {10, 5}, {15, 8}, {20, 5}, {20, 0},  {30, 0},
+                             {30, 10}, {20, 10}, {20, 5}, {15, 8}, {10, 5}, {10, 10}, {0, 10}};
   Workspace fast;
   ASSERT_TRUE(TraceFirst(fast, input));
   ExpectVertices(fast.AryLine, expected);
