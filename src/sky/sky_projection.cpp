@@ -234,18 +234,12 @@ SkySample ProjectSkySample(const TAcadPoint& sample, const SkyProjectionParamete
   return out;
 }
 
-std::vector<TAcadPoint> HorizonArcPoints(const std::vector<TAcadPoint>& base, double radius) {
-  if (base.size() < 2) return {};
+namespace {
+
+// The arc from the pair (bi, bj) found furthest apart: A, the 0.25° steps, B.
+std::vector<TAcadPoint> ArcBetween(const std::vector<TAcadPoint>& base, std::size_t bi,
+                                   std::size_t bj, double radius) {
   const TAcadPoint o{};
-  std::size_t bi = 0, bj = 0;
-  double best = -1.0;
-  for (std::size_t i = 0; i < base.size(); ++i) {
-    for (std::size_t j = 0; j < base.size(); ++j) {
-      if (i == j) continue;
-      const double t = FoldedTurn(base[i], base[j]);
-      if (t > best) best = t, bi = i, bj = j;
-    }
-  }
   TAcadPoint a = base[bi];
   TAcadPoint b = base[bj];
   if (TurnAngle(a, o, b) > TurnAngle(b, o, a)) std::swap(a, b);
@@ -260,6 +254,47 @@ std::vector<TAcadPoint> HorizonArcPoints(const std::vector<TAcadPoint>& base, do
   }
   arc.push_back(b);
   return arc;
+}
+
+}  // namespace
+
+std::vector<TAcadPoint> HorizonArcPointsReference(const std::vector<TAcadPoint>& base,
+                                                  double radius) {
+  if (base.size() < 2) return {};
+  std::size_t bi = 0, bj = 0;
+  double best = -1.0;
+  for (std::size_t i = 0; i < base.size(); ++i) {
+    for (std::size_t j = 0; j < base.size(); ++j) {
+      if (i == j) continue;
+      const double t = FoldedTurn(base[i], base[j]);
+      if (t > best) best = t, bi = i, bj = j;
+    }
+  }
+  return ArcBetween(base, bi, bj, radius);
+}
+
+std::vector<TAcadPoint> HorizonArcPoints(const std::vector<TAcadPoint>& base, double radius) {
+  if (base.size() < 2) return {};
+  // TurnAngle at the centre is the difference of the two directions from it, brought into
+  // [0, 2π): each direction is taken once instead of once per pair, the same pairs are
+  // compared in the same order, so the same pair wins.
+  const TAcadPoint o{};
+  std::vector<double> direction(base.size());
+  for (std::size_t i = 0; i < base.size(); ++i) direction[i] = PointAngle(o, base[i]);
+  const double full = 2 * kPi;
+  std::size_t bi = 0, bj = 0;
+  double best = -1.0;
+  for (std::size_t i = 0; i < base.size(); ++i) {
+    for (std::size_t j = 0; j < base.size(); ++j) {
+      if (i == j) continue;
+      double t = direction[j] - direction[i];
+      if (t < 0) t += full;
+      if (t >= full) t -= full;
+      if (t > kPi) t = full - t;
+      if (t > best) best = t, bi = i, bj = j;
+    }
+  }
+  return ArcBetween(base, bi, bj, radius);
 }
 
 bool HorizonSurrounded(const std::vector<TAcadPoint>& base) {

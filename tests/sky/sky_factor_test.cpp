@@ -176,8 +176,13 @@ TEST_P(SkyOracle, PlannedAndConformingBracketTheExactSkyFactor) {
   const double scale = 200, radius = 100 * scale;
   SkyProjectionParameters p{c.point, c.plane, 90, radius};
   ASSERT_EQ(GetTenkuLine(ws, p), SkyLineResult::kTraced);
+  const LineList outline = ws.AryLine;
   double planned = 0, conforming = 0;
   ASSERT_TRUE(GetTenkuRitu(ws, {radius, scale}, planned, conforming));
+  // The recalculation lays the fan out once for both variants: the same as each on its own.
+  EXPECT_EQ(planned, ComputeSkyFactor(outline, {radius, scale}, SkyVariant::kInscribed)->factor);
+  EXPECT_EQ(conforming,
+            ComputeSkyFactor(outline, {radius, scale}, SkyVariant::kCircumscribed)->factor);
   const double exact = ExactSkyFactor(c.boxes, c.point.x, c.point.y, c.plane);
   RecordProperty("planned", std::to_string(planned));
   RecordProperty("exact", std::to_string(exact));
