@@ -99,6 +99,28 @@ void BM_OnePoint(benchmark::State& state) {
 }
 BENCHMARK(BM_OnePoint)->Unit(benchmark::kMillisecond);
 
+// The horizon arc of a point south of the sample site: its base points are the footprint ends
+// of every bottom edge, the pair furthest apart found directions once or per pair.
+void BM_HorizonArc(benchmark::State& state) {
+  const LineList edges = ExpandSkyEdges(SampleSite(), 0);
+  const TAcadPoint m{40000, 5000, 0};
+  const TAcadPoint o{};
+  std::vector<TAcadPoint> base;
+  for (const TLineEnt& e : edges) {
+    if (e.id != kSkyBottomEdge) continue;
+    base.push_back(PolarPoint(o, PointAngle(m, e.st), 20000));
+    base.push_back(PolarPoint(o, PointAngle(m, e.ed), 20000));
+  }
+  const bool fast = state.range(0) != 0;
+  for (auto _ : state) {
+    const auto arc = fast ? HorizonArcPoints(base, 20000) : HorizonArcPointsReference(base, 20000);
+    benchmark::DoNotOptimize(arc.data());
+  }
+  state.SetLabel(std::to_string(base.size()) +
+                 (fast ? " base points, fast" : " base points, reference"));
+}
+BENCHMARK(BM_HorizonArc)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+
 void BM_DuplicateEdges(benchmark::State& state) {
   LineList building;
   for (int k = 0; k < state.range(0); ++k) {

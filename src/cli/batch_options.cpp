@@ -213,8 +213,10 @@ std::string CheckPointOptions(const BatchOptions& o) {
   if (!o.pointsFile.empty() && !o.pointsLayer.empty()) {
     return "--points and --points-layer cannot be combined";
   }
-  if (Runs(o, "points") && o.pointsFile.empty() && o.pointsLayer.empty()) {
-    return "points needs --points FILE.csv or --points-layer NAME";
+  for (const char* command : {"points", "sky"}) {
+    if (Runs(o, command) && o.pointsFile.empty() && o.pointsLayer.empty()) {
+      return std::string(command) + " needs --points FILE.csv or --points-layer NAME";
+    }
   }
   if (Runs(o, "annotate") && !o.at) return "annotate needs --at X,Y";
   return {};
@@ -300,8 +302,11 @@ std::string UsageText() {
          "  points                  shadow time at the specific points (needs --points or\n"
          "                          --points-layer; Tokutei.takasa, Touji.kankaku)\n"
          "  annotate                the specific points' results as texts at --at X,Y\n"
-         "  sky                     recalculate the sky factors of the measurement points\n"
-         "  sky-draw                sky diagrams of all measurement points in a row\n"
+         "  sky                     sky factors at the measurement points (needs --points or\n"
+         "                          --points-layer; the point's z or the circle's elevation\n"
+         "                          is the plane height)\n"
+         "  sky-draw                sky diagrams of all measurement points in a row (the\n"
+         "                          points of --points or --points-layer, or of sky before)\n"
          "  sky-pick                one sky diagram: the measurement point, then its placement\n"
          "  (none)                  open the drawing and save it again\n"
          "options:\n"
@@ -338,8 +343,10 @@ std::string UsageText() {
          "  --at X,Y                where a placed result goes (annotate, wall, preview,\n"
          "                          sky-pick); sky-draw: centre of the first diagram\n"
          "  --point X,Y             sky-pick: the measurement point\n"
-         "  --table-at X,Y          sky-pick: placement of the area table\n"
-         "  --position-table-at X,Y sky-pick: placement of the position table\n"
+         "  --table-at X,Y          sky-pick: placement of the area table (needed while its\n"
+         "                          box is ticked: Tenku.Kyuseki, Tenku.KyusekiB)\n"
+         "  --position-table-at X,Y sky-pick: placement of the position table (needed while\n"
+         "                          its box is ticked: Tenku.tateiti, Tenku.tateitiB)\n"
          "  -v                      echo the CAD prompts on standard output\n"
          "exit status: 0 success, 1 a command failed, 2 bad arguments or unreadable drawing\n";
 }

@@ -89,7 +89,8 @@ struct BatchContext {
   BatchShell& shell;
   TForm1& form;
   PointSource points{};
-  std::ostream* out = nullptr;  // the commands' own report lines
+  std::ostream* out = nullptr;            // the commands' own report lines
+  bool measurementPointsEntered = false;  // by an earlier sky command of this run
 };
 
 // The handles the building pick answers with: the named layers' or handles' entities, or
@@ -142,13 +143,33 @@ bool RunHourly(BatchContext& c) {
   return c.shell.Messages() == before;
 }
 
-// The sky factors of the measurement points in StringGrid1 (the point entry fills it), on the
-// page of their grid; every message reports a failure.
+// The measurement points of --points or --points-layer entered into StringGrid1 as 測定点連続指示
+// or 測定点一括取得 would, which ends with the recalculation; once per run, later commands use
+// the grid as it stands. False, with the reason on standard error, when the entry failed.
+bool EnterMeasurementPoints(BatchContext& c, const std::string& command) {
+  if (c.measurementPointsEntered || (c.points.points.empty() && c.points.layer.empty())) {
+    return true;
+  }
+  const std::string error = EnterGivenPoints(c.form, c.user, c.points, 0);
+  if (!error.empty()) {
+    c.err << "vorn-batch: " << command << ": " << error << "\n";
+    return false;
+  }
+  c.measurementPointsEntered = true;
+  return true;
+}
+
+// The measurement points entered and their sky factors recalculated, on the page of their
+// grid; every message reports a failure.
 bool RunSky(BatchContext& c) {
   if (!PickBuilding(c, "sky")) return false;
   c.form.PageControl1.ActivePageIndex = 3;
   const int before = c.shell.Messages();
-  c.form.Button9Click();
+  if (c.measurementPointsEntered) {
+    c.form.Button9Click();
+  } else if (!EnterMeasurementPoints(c, "sky")) {
+    return false;
+  }
   return c.shell.Messages() == before;
 }
 
@@ -172,6 +193,7 @@ bool RunPoints(BatchContext& c) {
 bool RunSkyDraw(BatchContext& c) {
   if (!PickBuilding(c, "sky-draw")) return false;
   const int before = c.shell.Messages();
+  if (!EnterMeasurementPoints(c, "sky-draw")) return false;
   c.user.Point({c.options.at->x, c.options.at->y, 0.0});
   if (c.options.skyType == "B") {
     c.form.Button24Click();
@@ -184,12 +206,38 @@ bool RunSkyDraw(BatchContext& c) {
 // One diagram as the interactive 測定点指示: the point, the diagram's placement, then the
 // tables' placements as the run asks for them.
 bool RunSkyPick(BatchContext& c) {
+  // The tables the type's boxes ask for are placed in this order; each needs its place, or the
+  // run would take the next placement for it or cancel it.
+  const bool typeB = c.options.skyType == "B";
+  const struct {
+    bool ticked;
+    const std::optional<TAcadPointXY>& at;
+    const char* option;
+    const char* key;
+    const char* table;
+  } tables[] = {
+      {(typeB ? c.form.CheckBox6 : c.form.CheckBox3).Checked, c.options.tableAt, "--table-at",
+       typeB ? "Tenku.KyusekiB" : "Tenku.Kyuseki", "area table"},
+      {(typeB ? c.form.CheckBox7 : c.form.CheckBox5).Checked, c.options.positionTableAt,
+       "--position-table-at", typeB ? "Tenku.tateitiB" : "Tenku.tateiti", "position table"},
+  };
+  for (const auto& t : tables) {
+    if (t.ticked && !t.at) {
+      c.err << "vorn-batch: sky-pick: the " << t.table << " box is ticked (" << t.key
+            << "=1): give " << t.option << " X,Y for its placement, or --set " << t.key << "=0\n";
+      return false;
+    }
+    if (!t.ticked && t.at) {
+      c.err << "vorn-batch: note: sky-pick: " << t.option << " is not used: the " << t.table
+            << " box is not ticked (" << t.key << "=0)\n";
+    }
+  }
   if (!PickBuilding(c, "sky-pick")) return false;
   const int before = c.shell.Messages();
   c.user.Point({c.options.point->x, c.options.point->y, 0.0});
   c.user.InsertionPoint({c.options.at->x, c.options.at->y, 0.0});
-  for (const auto& table : {c.options.tableAt, c.options.positionTableAt}) {
-    if (table) c.user.InsertionPoint({table->x, table->y, 0.0});
+  for (const auto& t : tables) {
+    if (t.ticked) c.user.InsertionPoint({t.at->x, t.at->y, 0.0});
   }
   if (c.options.skyType == "B") {
     c.form.Button11Click();

@@ -167,7 +167,10 @@ struct WayOn {
 };
 
 // The walk around the outside of ArySeg, with the way on at each vertex found by
-// findWayOn(prev, cur).
+// findWayOn(prev, cur). A segment with the outside on both of its sides (a spike, or a bridge
+// between two parts that touch nowhere else, such as the horizon arc between two buildings of
+// a sky diagram) is walked out and back, so the walk around a closed outline takes up to twice
+// as many steps as there are segments; only a walk longer than that cannot come back.
 template <typename FindWayOn>
 bool WalkOutline(Workspace& ws, FindWayOn&& findWayOn) {
   LineList& outline = ws.AryLine;
@@ -182,7 +185,7 @@ bool WalkOutline(Workspace& ws, FindWayOn&& findWayOn) {
 
   TraceProgress progress(ws.KernelProgress, count);
   bool closed = false;
-  for (std::size_t i = 0; i <= count; ++i) {
+  for (std::size_t i = 0; i <= 2 * count; ++i) {
     progress.Advance();
     const WayOn way = findWayOn(prev, cur);
     if (Same(way.next, cur)) return false;

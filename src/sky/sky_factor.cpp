@@ -256,13 +256,11 @@ std::vector<FanTriangle> SkyTriangles(const LineList& outline, const std::vector
   return triangles;
 }
 
-std::optional<SkyFactorResult> ComputeSkyFactor(const LineList& outline,
-                                                const SkyFactorParameters& p, SkyVariant variant,
-                                                bool skipDoubleBack) {
-  std::vector<std::size_t> positions;
-  const std::vector<TAcadPoint> corners =
-      FindSkyCorners(outline, p.radius, skipDoubleBack, &positions);
-  if (corners.size() < 2) return std::nullopt;
+namespace {
+
+// What both variants share: the corners, the sector and the fan.
+SkyFactorResult LayOutFan(const LineList& outline, const std::vector<TAcadPoint>& corners,
+                          const std::vector<std::size_t>& positions, const SkyFactorParameters& p) {
   const OrderedCorners ordered = OrderSkyCorners(corners, positions);
   SkyFactorResult r;
   r.corners = ordered.corners;
@@ -274,7 +272,14 @@ std::optional<SkyFactorResult> ComputeSkyFactor(const LineList& outline,
   r.S = RoundPrinted(circle, 3);
   r.Z = circle * r.theta / 360.0;
   r.fan = SkyFanPoints(outline, ordered, p.radius);
+  return r;
+}
+
+// The triangles of one variant over the laid-out fan and the rounding chain of their areas.
+void MeasureVariant(const LineList& outline, const SkyFactorParameters& p, SkyVariant variant,
+                    SkyFactorResult& r) {
   r.triangles = SkyTriangles(outline, r.fan, p.radius, variant);
+  r.sigma = 0.0;
   for (FanTriangle& t : r.triangles) {
     const double base = RoundPrinted(t.record.teihen / p.scale, 5);
     const double half = RoundPrinted(t.record.takasa / p.scale * 0.5, 5);
@@ -283,6 +288,19 @@ std::optional<SkyFactorResult> ComputeSkyFactor(const LineList& outline,
   }
   r.Ap = RoundPrinted(r.Z - r.sigma, 3);
   r.factor = (r.S - r.Ap) / r.S * 100.0;
+}
+
+}  // namespace
+
+std::optional<SkyFactorResult> ComputeSkyFactor(const LineList& outline,
+                                                const SkyFactorParameters& p, SkyVariant variant,
+                                                bool skipDoubleBack) {
+  std::vector<std::size_t> positions;
+  const std::vector<TAcadPoint> corners =
+      FindSkyCorners(outline, p.radius, skipDoubleBack, &positions);
+  if (corners.size() < 2) return std::nullopt;
+  SkyFactorResult r = LayOutFan(outline, corners, positions, p);
+  MeasureVariant(outline, p, variant, r);
   return r;
 }
 
@@ -295,12 +313,15 @@ bool GetTenkuRitu(Workspace& ws, const SkyFactorParameters& p, double& naisetu, 
   }
   bool both = false;
   if (corners.size() >= 2) {
-    const auto inscribed = ComputeSkyFactor(ws.AryLine, p, SkyVariant::kInscribed);
-    const auto circumscribed = ComputeSkyFactor(ws.AryLine, p, SkyVariant::kCircumscribed);
-    const bool in = inscribed && !inscribed->triangles.empty();
-    const bool out = circumscribed && !circumscribed->triangles.empty();
-    if (in) naisetu = inscribed->factor;
-    if (out) gaisetu = circumscribed->factor;
+    // The fan does not depend on the variant: laid out once, measured twice.
+    SkyFactorResult inscribed = LayOutFan(ws.AryLine, corners, positions, p);
+    SkyFactorResult circumscribed = inscribed;
+    MeasureVariant(ws.AryLine, p, SkyVariant::kInscribed, inscribed);
+    MeasureVariant(ws.AryLine, p, SkyVariant::kCircumscribed, circumscribed);
+    const bool in = !inscribed.triangles.empty();
+    const bool out = !circumscribed.triangles.empty();
+    if (in) naisetu = inscribed.factor;
+    if (out) gaisetu = circumscribed.factor;
     both = in && out;
   }
   ws.AryLine.clear();

@@ -234,18 +234,12 @@ SkySample ProjectSkySample(const TAcadPoint& sample, const SkyProjectionParamete
   return out;
 }
 
-std::vector<TAcadPoint> HorizonArcPoints(const std::vector<TAcadPoint>& base, double radius) {
-  if (base.size() < 2) return {};
+namespace {
+
+// The arc from the pair (bi, bj) found furthest apart: A, the 0.25° steps, B.
+std::vector<TAcadPoint> ArcBetween(const std::vector<TAcadPoint>& base, std::size_t bi,
+                                   std::size_t bj, double radius) {
   const TAcadPoint o{};
-  std::size_t bi = 0, bj = 0;
-  double best = -1.0;
-  for (std::size_t i = 0; i < base.size(); ++i) {
-    for (std::size_t j = 0; j < base.size(); ++j) {
-      if (i == j) continue;
-      const double t = FoldedTurn(base[i], base[j]);
-      if (t > best) best = t, bi = i, bj = j;
-    }
-  }
   TAcadPoint a = base[bi];
   TAcadPoint b = base[bj];
   if (TurnAngle(a, o, b) > TurnAngle(b, o, a)) std::swap(a, b);
@@ -260,6 +254,47 @@ std::vector<TAcadPoint> HorizonArcPoints(const std::vector<TAcadPoint>& base, do
   }
   arc.push_back(b);
   return arc;
+}
+
+}  // namespace
+
+std::vector<TAcadPoint> HorizonArcPointsReference(const std::vector<TAcadPoint>& base,
+                                                  double radius) {
+  if (base.size() < 2) return {};
+  std::size_t bi = 0, bj = 0;
+  double best = -1.0;
+  for (std::size_t i = 0; i < base.size(); ++i) {
+    for (std::size_t j = 0; j < base.size(); ++j) {
+      if (i == j) continue;
+      const double t = FoldedTurn(base[i], base[j]);
+      if (t > best) best = t, bi = i, bj = j;
+    }
+  }
+  return ArcBetween(base, bi, bj, radius);
+}
+
+std::vector<TAcadPoint> HorizonArcPoints(const std::vector<TAcadPoint>& base, double radius) {
+  if (base.size() < 2) return {};
+  // TurnAngle at the centre is the difference of the two directions from it, brought into
+  // [0, 2π): each direction is taken once instead of once per pair, the same pairs are
+  // compared in the same order, so the same pair wins.
+  const TAcadPoint o{};
+  std::vector<double> direction(base.size());
+  for (std::size_t i = 0; i < base.size(); ++i) direction[i] = PointAngle(o, base[i]);
+  const double full = 2 * kPi;
+  std::size_t bi = 0, bj = 0;
+  double best = -1.0;
+  for (std::size_t i = 0; i < base.size(); ++i) {
+    for (std::size_t j = 0; j < base.size(); ++j) {
+      if (i == j) continue;
+      double t = direction[j] - direction[i];
+      if (t < 0) t += full;
+      if (t >= full) t -= full;
+      if (t > kPi) t = full - t;
+      if (t > best) best = t, bi = i, bj = j;
+    }
+  }
+  return ArcBetween(base, bi, bj, radius);
 }
 
 bool HorizonSurrounded(const std::vector<TAcadPoint>& base) {
@@ -346,67 +381,6 @@ SkyProjectionResult ProjectSkyLines(Workspace& ws, const SkyProjectionParameters
   return SkyProjectionResult::kProjected;
 }
 
-namespace {
-
-bool Same(const TAcadPoint& p, const TAcadPoint& q) { return SamePoint2D(p, q, kTiny); }
-
-// The kernel's walk around the outside (smallest counter-clockwise turn from the way back,
-// first segment of equal turns, a dead end steps back), allowed twice as many steps as there
-// are segments: the horizon arc between separate buildings is a bridge of no width that the walk
-// follows out and back, so the outline can hold more segments than the set it is traced from.
-bool WalkSkyOutline(Workspace& ws) {
-  LineList& outline = ws.AryLine;
-  const LineList& segs = ws.ArySeg;
-  TAcadPoint cur = ws.TraceStart;
-  TAcadPoint prev = ws.TraceFrom;
-  outline.clear();
-  outline.reserve(kSegmentChunk);
-  const std::size_t count = segs.size();
-  if (count == 0) return false;
-  ProgressSink* sink = ws.KernelProgress;
-  const int maximum = 30 * static_cast<int>(count < 100 ? count : 100);
-  if (sink != nullptr) sink->SetMaximum(maximum);
-  bool closed = false;
-  for (std::size_t i = 0; i <= 2 * count && !closed; ++i) {
-    if (sink != nullptr) {
-      const int next = sink->Position() + 1;
-      sink->SetPosition(next >= maximum ? 0 : next);
-      sink->ProcessMessages();
-    }
-    TAcadPoint next = prev;
-    TAcadPoint match = cur;
-    double best = 2 * kPi;
-    for (const TLineEnt& s : segs) {
-      if (Same(s.st, cur) && !Same(s.ed, prev)) {
-        const double t = TurnAngle(prev, cur, s.ed);
-        if (best > t) best = t, next = s.ed, match = s.st;
-      } else if (Same(s.ed, cur) && !Same(s.st, prev)) {
-        const double t = TurnAngle(prev, cur, s.st);
-        if (best > t) best = t, next = s.st, match = s.ed;
-      }
-    }
-    if (Same(next, cur)) break;
-    if (Same(match, cur) && Same(next, prev)) {
-      if (!outline.empty()) outline.pop_back();
-    } else {
-      PushChunked(outline, Segment(cur, next));
-    }
-    cur = next;
-    prev = match;
-    closed = Same(cur, ws.TraceStart);
-  }
-  if (sink != nullptr) sink->SetPosition(0);
-  if (!closed) return false;
-  if (outline.size() >= 2 && Same(outline.front().st, outline.back().ed) &&
-      Same(outline.front().ed, outline.back().st)) {
-    outline.pop_back();
-    outline.erase(outline.begin());
-  }
-  return outline.size() >= 3;
-}
-
-}  // namespace
-
 bool TraceSkyOutline(Workspace& ws) {
   MergeCollinear(ws);
   ws.ArySeg.clear();
@@ -416,8 +390,7 @@ bool TraceSkyOutline(Workspace& ws) {
   ws.TraceFrom = {ws.MinCorner.x, ws.MinCorner.y - 1000.0, ws.MinCorner.z};
   ws.TraceStart = FindTraceStart(ws);
   ws.AryLine.clear();
-  for (TLineEnt& s : ws.ArySeg) s.id = 0;
-  return WalkSkyOutline(ws);
+  return TraceOutline(ws);
 }
 
 SkyLineResult GetTenkuLine(Workspace& ws, const SkyProjectionParameters& p) {

@@ -62,7 +62,11 @@ SkySample ProjectSkySample(const TAcadPoint& sample, const SkyProjectionParamete
 
 // The arc along the horizon between the two base points furthest apart (A, the 0.25° steps, B),
 // or nothing with fewer than two base points.
+// The fast form takes each point's direction once; the reference form measures every pair's
+// angle afresh. Both give the same points bit for bit.
 std::vector<TAcadPoint> HorizonArcPoints(const std::vector<TAcadPoint>& basePoints, double radius);
+std::vector<TAcadPoint> HorizonArcPointsReference(const std::vector<TAcadPoint>& basePoints,
+                                                  double radius);
 
 // True when the base points leave no gap of at least 180° along the horizon: the buildings
 // surround the point and the short arc between the outermost base points would be wrong.

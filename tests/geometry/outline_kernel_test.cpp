@@ -87,6 +87,39 @@ TEST(TraceOutline, SpikeIsWalkedOutAndBackAndDropped) {
   ExpectVertices(ws.AryLine, {{0, 0}, {10, 0}, {10, 5}, {10, 10}, {0, 10}});
 }
 
+TEST(TraceOutline, ABridgeBetweenTwoPartsIsWalkedOutAndBackInBothForms) {
+  // Two squares joined only by a bent bridge: the walk takes the bridge there and back, more
+  // steps than the set has segments (12).
+  LineList input;
+  AddSquare(input, 0, 0, 10);
+  AddSquare(input, 20, 0, 10);
+  input.push_back(Seg(10, 5, 15, 8));
+  input.push_back(Seg(15, 8, 20, 5));
+  const Vertices expected = {{0, 0},   {10, 0},  {10, 5}, {15, 8}, {20, 5}, {20, 0},  {30, 0},
+                             {30, 10}, {20, 10}, {20, 5}, {15, 8}, {10, 5}, {10, 10}, {0, 10}};
+  Workspace fast;
+  ASSERT_TRUE(TraceFirst(fast, input));
+  ExpectVertices(fast.AryLine, expected);
+  Workspace slow;
+  slow.AryLine = input;
+  ASSERT_TRUE(reference::PrepareSegments(slow));
+  ASSERT_TRUE(reference::TraceNextOutline(slow));
+  ExpectVertices(slow.AryLine, expected);
+}
+
+TEST(TraceOutline, FourSpikesAreAllWalkedOff) {
+  LineList input;
+  AddSquare(input, 0, 0, 10);
+  for (const TLineEnt& spike :
+       {Seg(10, 3, 14, 3), Seg(10, 7, 14, 7), Seg(3, 10, 3, 14), Seg(7, 10, 7, 14)}) {
+    input.push_back(spike);
+  }
+  Workspace ws;
+  ASSERT_TRUE(TraceFirst(ws, input));
+  ExpectVertices(ws.AryLine,
+                 {{0, 0}, {10, 0}, {10, 3}, {10, 7}, {10, 10}, {7, 10}, {3, 10}, {0, 10}});
+}
+
 TEST(TraceOutline, EmptySegmentSetFailsAtOnce) {
   Workspace ws;
   EXPECT_FALSE(TraceOutline(ws));

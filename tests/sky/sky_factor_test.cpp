@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "geometry/point_ops.h"
+#include "sky/sky_drawing.h"
 #include "sky/sky_fixtures.h"
 #include "sky/sky_projection.h"
 
@@ -176,8 +178,13 @@ TEST_P(SkyOracle, PlannedAndConformingBracketTheExactSkyFactor) {
   const double scale = 200, radius = 100 * scale;
   SkyProjectionParameters p{c.point, c.plane, 90, radius};
   ASSERT_EQ(GetTenkuLine(ws, p), SkyLineResult::kTraced);
+  const LineList outline = ws.AryLine;
   double planned = 0, conforming = 0;
   ASSERT_TRUE(GetTenkuRitu(ws, {radius, scale}, planned, conforming));
+  // The recalculation lays the fan out once for both variants: the same as each on its own.
+  EXPECT_EQ(planned, ComputeSkyFactor(outline, {radius, scale}, SkyVariant::kInscribed)->factor);
+  EXPECT_EQ(conforming,
+            ComputeSkyFactor(outline, {radius, scale}, SkyVariant::kCircumscribed)->factor);
   const double exact = ExactSkyFactor(c.boxes, c.point.x, c.point.y, c.plane);
   RecordProperty("planned", std::to_string(planned));
   RecordProperty("exact", std::to_string(exact));
@@ -236,6 +243,48 @@ TEST(SkyFactor, OpenSkyBetweenBuildingsReachesTheHorizonInTheFan) {
     }
   }
   EXPECT_GE(onCircle, 6);  // the two feet and the rays across 53°
+}
+
+}  // namespace
+}  // namespace vorn
+
+namespace vorn {
+namespace {
+
+// Two buildings meeting at one roof corner V: the outline passes V twice, so V is twice in the
+// corner list. The records of V (one per edge reaching it) take the first copy and then the
+// second; only the first keeps its number, so V gets one mark.
+TEST(SkyOutlineDrawing, ACornerReachedTwiceGetsOneMark) {
+  const std::vector<TAcadPoint> chain = {{-600, 700, 0}, {0, 500, 0}, {600, 700, 0},
+                                         {600, 790, 0},  {0, 500, 0}, {-600, 790, 0}};
+  Workspace ws;
+  for (std::size_t i = 0; i < chain.size(); ++i) {
+    TLineEnt s;
+    s.st = chain[i];
+    s.ed = chain[(i + 1) % chain.size()];
+    ws.AryLine.push_back(s);
+  }
+  const TTateiti atV{0, 5000, 3000, 90.0, 30.0, 866.0};
+  TTateiti behind = atV;
+  behind.kyori = 9000;  // the same direction, another corner: nothing left to take
+  ws.AryTateiti = {atV, atV, behind};
+  OutlineDrawingParameters p;
+  p.radius = 1000;
+  p.scale = 10;
+  p.textHeight = 10;
+  p.marks = true;
+  p.markLayer = "MARKS";
+  const OutlineDrawing drawing = DrawSkyOutline(ws, p);
+  ASSERT_TRUE(drawing.result.has_value());
+  int copies = 0;
+  for (const TAcadPoint& c : drawing.result->corners) copies += SamePoint2D(c, chain[1], 1e-9);
+  ASSERT_EQ(copies, 2);
+  EXPECT_GT(ws.AryTateiti[0].no, 0);
+  EXPECT_TRUE(SamePoint2D(drawing.result->corners[ws.AryTateiti[0].no - 1], chain[1], 1e-9));
+  EXPECT_EQ(ws.AryTateiti[1].no, 0);
+  EXPECT_EQ(ws.AryTateiti[2].no, 0);
+  const auto& items = drawing.dxf.Items();
+  EXPECT_EQ(std::count(items.begin(), items.end(), "  0\r\nCIRCLE\r\n  8\r\nMARKS"), 1);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <random>
 
 #include "geometry/point_ops.h"
@@ -185,6 +187,41 @@ TEST(SkyProjection, HorizonArcRunsInQuarterDegreesBetweenTheOutermostBasePoints)
   EXPECT_NEAR(PointAngle(o, arc[1]) - 0.2, kPi / 720, 1e-12);
   for (const TAcadPoint& a : arc) EXPECT_NEAR(PointDist(o, a), r, 1e-9);
   EXPECT_TRUE(HorizonArcPoints({base[0]}, r).empty());
+}
+
+TEST(SkyProjection, FastHorizonArcIsTheReferenceArcBitForBit) {
+  const TAcadPoint o{};
+  const double r = 20000;
+  std::mt19937 random(13);
+  std::uniform_real_distribution<double> angle(-kPi, kPi);
+  std::vector<std::vector<TAcadPoint>> sets;
+  // Ties: repeated points, pairs exactly half a turn apart, directions either side of ±π.
+  sets.push_back({PolarPoint(o, 0.3, r), PolarPoint(o, 0.3, r), PolarPoint(o, 0.3 + kPi, r),
+                  PolarPoint(o, 1.0, r), PolarPoint(o, 1.0 + kPi, r)});
+  sets.push_back({{-r, 1e-12, 0}, {-r, -1e-12, 0}, {0, r, 0}, {0, -r, 0}, {r, 0, 0}});
+  sets.push_back({{0, r, 0}, {0, -r, 0}});
+  for (int k = 0; k < 200; ++k) {
+    std::vector<TAcadPoint> base;
+    const int n = 2 + k % 60;
+    const double spread = (k % 4 + 1) * kPi / 4;
+    const double start = angle(random);
+    for (int i = 0; i < n; ++i) {
+      const double a = start + spread * (angle(random) + kPi) / (2 * kPi);
+      base.push_back(PolarPoint(o, a, r));
+      if (i % 7 == 3) base.push_back(base.back());  // the corner two bottom edges share
+    }
+    sets.push_back(base);
+  }
+  const auto bits = [](double v) { return std::bit_cast<uint64_t>(v); };
+  for (std::size_t k = 0; k < sets.size(); ++k) {
+    const std::vector<TAcadPoint> fast = HorizonArcPoints(sets[k], r);
+    const std::vector<TAcadPoint> slow = HorizonArcPointsReference(sets[k], r);
+    ASSERT_EQ(fast.size(), slow.size()) << "set " << k;
+    for (std::size_t i = 0; i < fast.size(); ++i) {
+      ASSERT_EQ(bits(fast[i].x), bits(slow[i].x)) << "set " << k << " point " << i;
+      ASSERT_EQ(bits(fast[i].y), bits(slow[i].y)) << "set " << k << " point " << i;
+    }
+  }
 }
 
 TEST(SkyProjection, OneBoxGivesOneOutlineAlongTheArc) {
