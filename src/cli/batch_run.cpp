@@ -146,7 +146,16 @@ fs::path WorkFolder(const BatchOptions& o) {
   return output.parent_path() / (output.stem().string() + "-work");
 }
 
-// Defaults, then the settings file, then the overrides.
+void ReportSkipped(const cad::host::OpenReport& report, std::ostream& err) {
+  for (const auto& [kind, count] : report.skippedEntities) {
+    err << "vorn-batch: note: " << count << " " << kind << " entit" << (count == 1 ? "y" : "ies")
+        << " cannot be carried over and " << (count == 1 ? "is" : "are")
+        << " left out of the result\n";
+  }
+}
+
+}  // namespace
+
 std::optional<IniFile> EffectiveSettings(const BatchOptions& o, std::ostream& err) {
   IniFile ini;
   if (!o.settingsFile.empty()) {
@@ -160,16 +169,6 @@ std::optional<IniFile> EffectiveSettings(const BatchOptions& o, std::ostream& er
   for (const SettingOverride& s : o.overrides) ini.WriteString(s.section, s.key, s.value);
   return ini;
 }
-
-void ReportSkipped(const cad::host::OpenReport& report, std::ostream& err) {
-  for (const auto& [kind, count] : report.skippedEntities) {
-    err << "vorn-batch: note: " << count << " " << kind << " entit" << (count == 1 ? "y" : "ies")
-        << " cannot be carried over and " << (count == 1 ? "is" : "are")
-        << " left out of the result\n";
-  }
-}
-
-}  // namespace
 
 int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
   const fs::path workDir = WorkFolder(o);
@@ -198,8 +197,7 @@ int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
   InstantClock clock;
   TForm1 form(shell, DataFolders(workDir, {}, ProbeFolderWritable),
               CadEnvironment{host, host.Windows(), clock});
-  form.FormCreate();
-  ReadSettings(form, *settings, shell.Screen());
+  form.FormCreate(*settings);
   if (!o.dumpSettings.empty()) {
     const std::string error = WriteSettings(form, IniFile{}).Save(o.dumpSettings);
     if (!error.empty()) {
