@@ -24,6 +24,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
+using testing::ReadFile;
 using testing::TempFolder;
 
 // The HIDDEN2 pattern in millimetres, as the hidden line type files define it.
@@ -136,13 +137,6 @@ std::vector<P> PathPoints(const std::string& d) {
   std::vector<P> points;
   for (double x, y; in >> x >> y;) points.push_back({x, y});
   return points;
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 // An independent check of the picture with Python's XML parser: the file must parse, and every

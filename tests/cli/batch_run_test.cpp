@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <numbers>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,21 +14,18 @@
 #include "app/form_fixture.h"
 #include "app/ini_file.h"
 #include "dxf/number_format.h"
+#include "test_files.h"
 
 namespace vorn::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using vorn::testing::ReadFile;
+using vorn::testing::TempFolder;
+using vorn::testing::WriteFile;
 
 class BatchRun : public ::testing::Test {
  protected:
-  BatchRun() {
-    std::random_device rd;
-    dir = fs::temp_directory_path() / ("vorn-batch-" + std::to_string(rd()) + std::to_string(rd()));
-    fs::create_directories(dir);
-  }
-  ~BatchRun() override { fs::remove_all(dir); }
-
   int Run(std::vector<std::string> args) {
     out.str({});
     err.str({});
@@ -39,14 +35,8 @@ class BatchRun : public ::testing::Test {
   static std::string Sample() { return std::string(VORN_SOURCE_DIR) + "/examples/sample_site.dxf"; }
   std::string At(const std::string& name) const { return (dir / name).string(); }
 
-  static std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-
-  fs::path dir;
+  TempFolder temp;
+  const fs::path& dir = temp.path();
   std::ostringstream out, err;
 };
 
@@ -69,8 +59,8 @@ TEST_F(BatchRun, HourlyDiagramOfTheSampleCoversTheShadowUnion) {
                               "/tests/cli/check_hourly.py " + result + " " + Sample() +
                               " 建物 35.683333333333333 -0.40927970959267024 90 4000 > " + report +
                               " 2>&1";
-  EXPECT_EQ(std::system(command.c_str()), 0) << Slurp(report);
-  EXPECT_EQ(Slurp(report), "ok\n");
+  EXPECT_EQ(std::system(command.c_str()), 0) << ReadFile(report);
+  EXPECT_EQ(ReadFile(report), "ok\n");
 }
 
 TEST_F(BatchRun, WithoutCommandsTheDrawingMakesARoundTrip) {
@@ -78,7 +68,7 @@ TEST_F(BatchRun, WithoutCommandsTheDrawingMakesARoundTrip) {
   fs::copy_file(Sample(), copy);
   ASSERT_EQ(Run({copy}), kExitSuccess) << err.str();
   EXPECT_TRUE(fs::exists(At("site-vorn.dxf")));
-  EXPECT_EQ(Slurp(copy), Slurp(Sample())) << "the input is never overwritten";
+  EXPECT_EQ(ReadFile(copy), ReadFile(Sample())) << "the input is never overwritten";
 }
 
 TEST_F(BatchRun, RoundTripReportsWhatCannotBeCarriedOver) {
@@ -169,8 +159,8 @@ TEST_F(BatchRun, EveryWayOfChoosingTheSeasonDrawsThatSeason) {
              FormatGeneral(declination) + " " + c.north + " 4000";
   }
   const std::string report = At("check.txt");
-  EXPECT_EQ(std::system((check + " > " + report + " 2>&1").c_str()), 0) << Slurp(report);
-  EXPECT_EQ(Slurp(report), "ok\n");
+  EXPECT_EQ(std::system((check + " > " + report + " 2>&1").c_str()), 0) << ReadFile(report);
+  EXPECT_EQ(ReadFile(report), "ok\n");
 }
 
 TEST_F(BatchRun, AreaChoiceFromTheSettingsRuns) {
@@ -191,7 +181,7 @@ TEST_F(BatchStartUp, AreaChoiceOverrideReachesBothGroupsAndTheTables) {
   const std::optional<IniFile> settings = EffectiveSettings(*parsed.options, err);
   ASSERT_TRUE(settings) << err.str();
   std::filesystem::create_directories(exeFolder());
-  vorn::testing::WriteFile(settingsFile(), "[Tenku]\r\nMenseki=0\r\n");  // never read on this path
+  WriteFile(settingsFile(), "[Tenku]\r\nMenseki=0\r\n");  // never read on this path
   TForm1 f(shell, DataFolders::FromShell(shell), cad.Environment());
   f.FormCreate(*settings);
   EXPECT_EQ(f.RadioGroup2.ItemIndex, 2);
