@@ -16,6 +16,7 @@
 #include "cad/host/drawing_host.h"
 #include "cad/host/drawing_svg.h"
 #include "cad/host/scripted_interaction.h"
+#include "dxf/ascii_case.h"
 
 namespace vorn::cli {
 
@@ -92,14 +93,14 @@ std::optional<std::vector<std::string>> BuildingHandles(const BatchContext& c,
   std::set<std::string> present;
   std::vector<std::string> handles;
   for (const auto& e : c.host.Document().modelSpace) {
-    present.insert(cad::UpperAscii(e.entity.common.handle));
+    present.insert(UpperAscii(e.entity.common.handle));
     if (layers.empty() || layers.count(e.entity.common.layer) > 0) {
       handles.push_back(e.entity.common.handle);
     }
   }
   if (c.options.buildingHandles.empty()) return handles;
   for (const std::string& handle : c.options.buildingHandles) {
-    if (present.count(cad::UpperAscii(handle)) == 0) {
+    if (present.count(UpperAscii(handle)) == 0) {
       c.err << "vorn-batch: " << command << ": no entity has the handle " << handle << "\n";
       return std::nullopt;
     }
