@@ -1,4 +1,4 @@
-# Shared build settings: warnings as errors for our code, optional sanitizers.
+# Shared build settings: warnings for our code (as errors when asked), optional sanitizers.
 
 if(VORN_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
@@ -11,7 +11,10 @@ if(VORN_SANITIZE)
 endif()
 
 function(vorn_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(VORN_WARNINGS_AS_ERRORS)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
 endfunction()
 
 # vorn_library(NAME src1.cpp ...): the library vorn_NAME with include root src/.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libboost-dev
+packages=(cmake ninja-build g++ clang libgtest-dev libgmock-dev libbenchmark-dev libboost-dev
           python3 python3-ezdxf python3-shapely)
 missing=()
 for p in "${packages[@]}"; do

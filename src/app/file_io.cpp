@@ -2,32 +2,18 @@
 
 #include <fstream>
 #include <sstream>
-#include <system_error>
+#include <stdexcept>
 
 #include "dxf/code_page.h"
+#include "dxf/file_replace.h"
 
 namespace vorn {
 
 std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-  std::filesystem::path temp = path;
-  temp += ".tmp";
-  std::error_code ignored;
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return "ファイル " + path.string() + " を作成できません．";
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::filesystem::remove(temp, ignored);
-      return "ファイル " + path.string() + " に書き込めません．";
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::filesystem::remove(temp, ignored);
-    return "ファイル " + path.string() + " を置き換えられません: " + ec.message();
+  try {
+    ReplaceFileContents(path, bytes);
+  } catch (const std::exception& e) {
+    return "ファイル " + path.string() + " を保存できません．(" + e.what() + ")";
   }
   return {};
 }

@@ -10,7 +10,8 @@
 
 namespace vorn {
 
-// Writes to a temporary file beside the target and renames it over the target. Returns an
+// Writes to a new, randomly named temporary file beside the target and renames it over the
+// target, as the drawings are saved; no other file of the user's is touched. Returns an
 // error text naming the file, empty on success.
 std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 

@@ -171,7 +171,9 @@ std::filesystem::path TForm1::SettingsWritePath() const {
   return folders_.WritePath(SettingsFileName(shell_.ExecutablePath()));
 }
 
-void TForm1::FormCreate() {
+void TForm1::FormCreate() { FormCreate(IniFile::Load(SettingsReadPath())); }
+
+void TForm1::FormCreate(const IniFile& settings) {
   TargetProgID = std::string(kDefaultTargetProgID);
   // The raster tables of the isochrones are constants of that layer; nothing to fill here.
   ComboBox1.Items = LoadCityItems(folders_.ReadPath(kCityFileName));
@@ -186,7 +188,7 @@ void TForm1::FormCreate() {
   Label2.Caption.clear();
   Label24.Caption.clear();
   Label26.Caption.clear();
-  ReadSettings(*this, IniFile::Load(SettingsReadPath()), shell_.Screen());
+  ReadSettings(*this, settings, shell_.Screen());
   ShowTargetCad();
   StayOnTop = true;
   RadioGroup1Click();

@@ -11,6 +11,7 @@
 
 #include "app/controls.h"
 #include "app/data_folders.h"
+#include "app/ini_file.h"
 #include "app/shell.h"
 #include "app/target_cad.h"
 #include "cad/cad_interface.h"
@@ -183,8 +184,12 @@ class TForm1 {
   // ---- Life cycle ----
   // Start-up, in order: target default, city list, isochrone indices, first page, grid
   // headers, season and first isochrone item, status labels, settings, target caption,
-  // stay-on-top, season and area handlers, message filter, top-most placement.
+  // stay-on-top, season and area handlers, message filter, top-most placement. The settings
+  // come from the settings file.
   void FormCreate();
+  // The same start-up on settings from elsewhere (the batch tool's defaults, file and
+  // overrides), so every start-up handler runs on them as it would on the file's.
+  void FormCreate(const IniFile& settings);
   // Shut-down: settings written, message filter revoked.
   void FormDestroy();
 

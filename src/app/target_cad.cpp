@@ -86,7 +86,10 @@ void TTargetCADForm::FormShow(std::string_view TargetProgID) {
   std::stable_sort(lines->begin(), lines->end(), ListLess);
   ListBox1.Items = std::move(*lines);
   ListBox1.ItemIndex = -1;
-  const std::string wanted = "\t" + std::string(TargetProgID);
+  // Built by appending: a literal before a temporary string makes GCC 12's optimiser report a
+  // false overlap (-Wrestrict) inside std::string.
+  std::string wanted = "\t";
+  wanted += TargetProgID;
   for (std::size_t i = 0; i < ListBox1.Items.size(); ++i) {
     if (ListBox1.Items[i].find(wanted) != std::string::npos) {
       ListBox1.ItemIndex = static_cast<int>(i);

@@ -8,6 +8,7 @@
 #include "app/number_box.h"
 #include "cad/cad_operations.h"
 #include "cad/diagram_insertion.h"
+#include "dxf/ascii_case.h"
 #include "dxf/dxf_document.h"
 #include "dxf/number_format.h"
 #include "geometry/point_ops.h"
@@ -60,7 +61,7 @@ void InsertByUser(TForm1& form, cad::CadApplication& application, cad::CadDocume
     try {
       const cad::CadEntityPtr placed = document.ObjectIDToObject(now);
       if (placed->EntityName() == cad::kAcDbBlockReference) {
-        if (cad::UpperAscii(placed->Name()) == cad::UpperAscii(saved.blockName)) {
+        if (UpperAscii(placed->Name()) == UpperAscii(saved.blockName)) {
           placed->Explode();
           placed->Delete();
           cad::DeleteBlockDef(document, saved.blockName);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 
+#include "dxf/ascii_case.h"
 #include "dxf/number_format.h"
 
 namespace vorn::cad {
@@ -59,14 +60,6 @@ bool PollQuiescent(CadApplication& application, const std::string& member) {
 }
 
 }  // namespace
-
-std::string UpperAscii(std::string_view text) {
-  std::string out(text);
-  std::transform(out.begin(), out.end(), out.begin(), [](char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-  });
-  return out;
-}
 
 std::string IdleTimeoutMessage(int timeoutMs) {
   return "CAD の処理が " + FormatGeneral(timeoutMs / 1000.0) +

@@ -39,9 +39,6 @@ class CadIdleTimeout : public CadError {
 // The message shown when the CAD stays busy for `timeoutMs`.
 std::string IdleTimeoutMessage(int timeoutMs);
 
-// ASCII upper case, the way the CAD's names and ProgIDs are compared.
-std::string UpperAscii(std::string_view text);
-
 bool IsCadActive(CadConnector& connector, std::string_view TargetProgID);
 void ActivateCad(CadApplication& application, const CadLink& link);
 

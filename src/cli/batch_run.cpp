@@ -18,6 +18,7 @@
 #include "cad/host/drawing_svg.h"
 #include "cad/host/scripted_interaction.h"
 #include "cli/point_source.h"
+#include "dxf/ascii_case.h"
 #include "dxf/dxf_document.h"
 #include "dxf/file_replace.h"
 #include "shadows/deemed_boundary.h"
@@ -102,14 +103,14 @@ std::optional<std::vector<std::string>> BuildingHandles(const BatchContext& c,
   std::set<std::string> present;
   std::vector<std::string> handles;
   for (const auto& e : c.host.Document().modelSpace) {
-    present.insert(cad::UpperAscii(e.entity.common.handle));
+    present.insert(UpperAscii(e.entity.common.handle));
     if (layers.empty() || layers.count(e.entity.common.layer) > 0) {
       handles.push_back(e.entity.common.handle);
     }
   }
   if (c.options.buildingHandles.empty()) return handles;
   for (const std::string& handle : c.options.buildingHandles) {
-    if (present.count(cad::UpperAscii(handle)) == 0) {
+    if (present.count(UpperAscii(handle)) == 0) {
       c.err << "vorn-batch: " << command << ": no entity has the handle " << handle << "\n";
       return std::nullopt;
     }
@@ -269,11 +270,11 @@ std::optional<std::vector<std::string>> HandlesOf(const BatchContext& c, const s
   std::set<std::string> present;
   std::vector<std::string> handles;
   for (const auto& e : c.host.Document().modelSpace) {
-    present.insert(cad::UpperAscii(e.entity.common.handle));
+    present.insert(UpperAscii(e.entity.common.handle));
     if (layers.count(e.entity.common.layer) > 0) handles.push_back(e.entity.common.handle);
   }
   for (const std::string& handle : given) {
-    if (present.count(cad::UpperAscii(handle)) == 0) {
+    if (present.count(UpperAscii(handle)) == 0) {
       c.err << "vorn-batch: " << command << ": no entity has the handle " << handle << "\n";
       return std::nullopt;
     }
@@ -311,8 +312,8 @@ bool RunBoundary(BatchContext& c) {
 std::optional<std::string> WallHandle(const BatchContext& c) {
   const BatchOptions& o = c.options;
   for (const auto& e : c.host.Document().modelSpace) {
-    const bool named = o.wallLayer.empty() ? cad::UpperAscii(e.entity.common.handle) ==
-                                                 cad::UpperAscii(o.wallHandle)
+    const bool named = o.wallLayer.empty() ? UpperAscii(e.entity.common.handle) ==
+                                                 UpperAscii(o.wallHandle)
                                            : e.entity.common.layer == o.wallLayer;
     if (!named) continue;
     if (cad::host::DxfTypeOf(e.entity) == "LINE") return e.entity.common.handle;
@@ -420,7 +421,16 @@ fs::path WorkFolder(const BatchOptions& o) {
   return output.parent_path() / (output.stem().string() + "-work");
 }
 
-// Defaults, then the settings file, then the overrides.
+void ReportSkipped(const cad::host::OpenReport& report, std::ostream& err) {
+  for (const auto& [kind, count] : report.skippedEntities) {
+    err << "vorn-batch: note: " << count << " " << kind << " entit" << (count == 1 ? "y" : "ies")
+        << " cannot be carried over and " << (count == 1 ? "is" : "are")
+        << " left out of the result\n";
+  }
+}
+
+}  // namespace
+
 std::optional<IniFile> EffectiveSettings(const BatchOptions& o, std::ostream& err) {
   IniFile ini;
   if (!o.settingsFile.empty()) {
@@ -434,16 +444,6 @@ std::optional<IniFile> EffectiveSettings(const BatchOptions& o, std::ostream& er
   for (const SettingOverride& s : o.overrides) ini.WriteString(s.section, s.key, s.value);
   return ini;
 }
-
-void ReportSkipped(const cad::host::OpenReport& report, std::ostream& err) {
-  for (const auto& [kind, count] : report.skippedEntities) {
-    err << "vorn-batch: note: " << count << " " << kind << " entit" << (count == 1 ? "y" : "ies")
-        << " cannot be carried over and " << (count == 1 ? "is" : "are")
-        << " left out of the result\n";
-  }
-}
-
-}  // namespace
 
 int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
   PointSource points{{}, o.pointsLayer};
@@ -481,8 +481,7 @@ int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
   InstantClock clock;
   TForm1 form(shell, DataFolders(workDir, {}, ProbeFolderWritable),
               CadEnvironment{host, host.Windows(), clock});
-  form.FormCreate();
-  ReadSettings(form, *settings, shell.Screen());
+  form.FormCreate(*settings);
   if (!o.dumpSettings.empty()) {
     const std::string error = WriteSettings(form, IniFile{}).Save(o.dumpSettings);
     if (!error.empty()) {

@@ -3,24 +3,13 @@
 #pragma once
 
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "dxf/dxf_drawing.h"
+#include "dxf/dxf_read_error.h"
 
 namespace vorn::dxf {
-
-// A file that is not a readable DXF drawing. `line` is the 1-based line of the file where
-// reading stopped (0 when the file could not be opened at all).
-class DxfReadError : public std::runtime_error {
- public:
-  DxfReadError(const std::string& what, int line) : std::runtime_error(what), line_(line) {}
-  int line() const { return line_; }
-
- private:
-  int line_;
-};
 
 // Parses DXF text (bytes as stored in the file). Text values come back as UTF-8, decoded
 // from $DWGCODEPAGE up to AC1018 (ANSI_932 when the header has none) and as UTF-8 from

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dxf/dxf_reader.h"
+#include "dxf/dxf_read_error.h"
 
 namespace vorn::dxf {
 

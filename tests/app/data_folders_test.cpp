@@ -110,8 +110,10 @@ TEST_F(FormTest, ASettingsFileThatCannotBeWrittenIsReported) {
   shell.readOnlyFolders = {exeFolder()};
   shell.environment.clear();  // no per-user folder either
   auto f = StartForm();
-  // The probe says read-only but the folder is really writable; make the write fail for real.
-  std::filesystem::create_directories(settingsFile().string() + ".tmp");
+  // The probe says read-only but the folder is really writable; make the write fail for real
+  // (tests run as root, so permissions would not stop it): the folder becomes a plain file.
+  std::filesystem::remove_all(exeFolder());
+  WriteFile(exeFolder(), "not a folder");
   f->FormDestroy();
   ASSERT_EQ(shell.messages.size(), 1u);
   EXPECT_EQ(shell.messages[0].caption, "Vorn2023");

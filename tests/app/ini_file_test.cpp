@@ -53,6 +53,28 @@ TEST(IniFile, SaveReplacesTheFileWholeAndLeavesNoTemporaryFile) {
   EXPECT_EQ(IniFile::Load(path).Find("s", "K"), "v");
 }
 
+TEST(IniFile, SaveNeverTakesOverAUsersFileWithATemporaryLookingName) {
+  TempFolder temp;
+  WriteFile(temp / "a.ini.tmp", "the user's own file");
+  IniFile ini;
+  ini.WriteString("S", "k", "v");
+  EXPECT_EQ(ini.Save(temp / "a.ini"), "");
+  EXPECT_EQ(ReadFile(temp / "a.ini"), "[S]\r\nk=v\r\n");
+  EXPECT_EQ(ReadFile(temp / "a.ini.tmp"), "the user's own file");
+  EXPECT_EQ(temp.Names(), (std::vector<std::string>{"a.ini", "a.ini.tmp"}));
+}
+
+TEST(IniFile, AFailedSaveLeavesTheFolderAsItWas) {
+  TempFolder temp;
+  std::filesystem::create_directories(temp / "a.ini");
+  IniFile ini;
+  ini.WriteString("S", "k", "v");
+  const std::string error = ini.Save(temp / "a.ini");
+  EXPECT_NE(error.find("a.ini"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_directory(temp / "a.ini"));
+  EXPECT_EQ(temp.Names(), std::vector<std::string>{"a.ini"});
+}
+
 TEST(IniFile, SaveIntoAMissingFolderReportsTheFile) {
   TempFolder temp;
   IniFile ini;

@@ -214,7 +214,7 @@ TEST_F(TargetList, EditsOfAnInstalledProgramAreShownAgainFromTheUserFolder) {
 TEST_F(TargetDialog, AFailedSaveIsReported) {
   dialog->FormShow(f->TargetProgID);
   std::filesystem::remove(listFile());
-  std::filesystem::create_directories(listFile().string() + ".tmp");
+  std::filesystem::create_directories(listFile());  // a folder where the list is saved
   dialog->ListBox1.ItemIndex = 0;
   dialog->SpeedButton3Click();
   ASSERT_EQ(shell.messages.size(), 1u);

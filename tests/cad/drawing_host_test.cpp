@@ -22,13 +22,6 @@ using ::testing::HasSubstr;
 
 constexpr double kPi = 3.14159265358979323846;
 
-std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // A drawing with one entity of every kind, built through the DXF drawing model.
 dxf::Drawing EveryKindDrawing() {
   dxf::Drawing d;
@@ -136,7 +129,7 @@ TEST_F(HostDrawingTest, OpenSaveOpenKeepsTheDrawing) {
   const auto once = host.Document();
   const auto second = temp.path() / "second.dxf";
   host.SaveAs(second);
-  EXPECT_THAT(ReadBytes(second), HasSubstr("$DWGCODEPAGE\r\n  3\r\nANSI_932"));
+  EXPECT_THAT(ReadFile(second), HasSubstr("$DWGCODEPAGE\r\n  3\r\nANSI_932"));
   host.Open(second);
   const auto& twice = host.Document();
   ASSERT_EQ(twice.modelSpace.size(), once.modelSpace.size());
@@ -155,10 +148,10 @@ TEST_F(HostDrawingTest, SavingNeverTouchesTheOpenedFileAndAFailedSaveKeepsTheOld
   host.Open(original);
   app = host.Application();
   doc = app->ActiveDocument();
-  const std::string before = ReadBytes(original);
+  const std::string before = ReadFile(original);
   doc->ModelSpace()->AddLine({0, 0, 0}, {1, 1, 0});
   host.SaveAs(temp.path() / "other.dxf");
-  EXPECT_EQ(ReadBytes(original), before);
+  EXPECT_EQ(ReadFile(original), before);
 
   files.failSave = true;
   try {
@@ -168,7 +161,7 @@ TEST_F(HostDrawingTest, SavingNeverTouchesTheOpenedFileAndAFailedSaveKeepsTheOld
     EXPECT_THAT(e.what(), HasSubstr("every.dxf"));
     EXPECT_THAT(e.what(), HasSubstr("disk full"));
   }
-  EXPECT_EQ(ReadBytes(original), before);
+  EXPECT_EQ(ReadFile(original), before);
 }
 
 TEST_F(HostDrawingTest, OpenReportsSkippedKindsAndAnUnreadableFileKeepsTheDrawing) {

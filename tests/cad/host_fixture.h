@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <map>
-#include <random>
 #include <string>
 
 #include "cad/cad_operations.h"
@@ -14,28 +13,13 @@
 #include "cad/host/scripted_interaction.h"
 #include "cad_fakes.h"
 #include "dxf/dxf_document.h"
+#include "test_files.h"
 
 namespace vorn::cad::testing {
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device seed;
-    path_ = std::filesystem::temp_directory_path() /
-            ("vorn-cad-test-" + std::to_string(seed()) + "-" + std::to_string(seed()));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using vorn::testing::ReadFile;
+using vorn::testing::TempFolder;
+using vorn::testing::WriteFile;
 
 // The real DXF files, except for drawings a test places in memory under a path, and a save
 // that can be made to fail.

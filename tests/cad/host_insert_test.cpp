@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 #include "cad/diagram_insertion.h"
 #include "dxf/code_page.h"
@@ -231,9 +230,7 @@ TEST_F(HostTest, ADrawingSavedAfterAnInsertionPassesAnIndependentAudit) {
                               (temp.path() / "check.py").string() + "\" \"" + saved.string() +
                               "\" > \"" + (temp.path() / "out.txt").string() + "\" 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0);
-  std::ifstream in(temp.path() / "out.txt");
-  std::string output((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(output, "0 LINE,TEXT True\n");
+  EXPECT_EQ(ReadFile(temp.path() / "out.txt"), "0 LINE,TEXT True\n");
 }
 
 }  // namespace

@@ -6,27 +6,26 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/form_fixture.h"
 #include "app/ini_file.h"
+#include "dxf/number_format.h"
+#include "test_files.h"
 
 namespace vorn::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using vorn::testing::ReadFile;
+using vorn::testing::TempFolder;
+using vorn::testing::WriteFile;
 
 class BatchRun : public ::testing::Test {
  protected:
-  BatchRun() {
-    std::random_device rd;
-    dir = fs::temp_directory_path() / ("vorn-batch-" + std::to_string(rd()) + std::to_string(rd()));
-    fs::create_directories(dir);
-  }
-  ~BatchRun() override { fs::remove_all(dir); }
-
   int Run(std::vector<std::string> args) {
     out.str({});
     err.str({});
@@ -36,14 +35,8 @@ class BatchRun : public ::testing::Test {
   static std::string Sample() { return std::string(VORN_SOURCE_DIR) + "/examples/sample_site.dxf"; }
   std::string At(const std::string& name) const { return (dir / name).string(); }
 
-  static std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-
-  fs::path dir;
+  TempFolder temp;
+  const fs::path& dir = temp.path();
   std::ostringstream out, err;
 };
 
@@ -66,8 +59,8 @@ TEST_F(BatchRun, HourlyDiagramOfTheSampleCoversTheShadowUnion) {
                               "/tests/cli/check_hourly.py " + result + " " + Sample() +
                               " 建物 35.683333333333333 -0.40927970959267024 90 4000 > " + report +
                               " 2>&1";
-  EXPECT_EQ(std::system(command.c_str()), 0) << Slurp(report);
-  EXPECT_EQ(Slurp(report), "ok\n");
+  EXPECT_EQ(std::system(command.c_str()), 0) << ReadFile(report);
+  EXPECT_EQ(ReadFile(report), "ok\n");
 }
 
 TEST_F(BatchRun, WithoutCommandsTheDrawingMakesARoundTrip) {
@@ -75,7 +68,7 @@ TEST_F(BatchRun, WithoutCommandsTheDrawingMakesARoundTrip) {
   fs::copy_file(Sample(), copy);
   ASSERT_EQ(Run({copy}), kExitSuccess) << err.str();
   EXPECT_TRUE(fs::exists(At("site-vorn.dxf")));
-  EXPECT_EQ(Slurp(copy), Slurp(Sample())) << "the input is never overwritten";
+  EXPECT_EQ(ReadFile(copy), ReadFile(Sample())) << "the input is never overwritten";
 }
 
 TEST_F(BatchRun, RoundTripReportsWhatCannotBeCarriedOver) {
@@ -99,6 +92,103 @@ TEST_F(BatchRun, EffectiveSettingsAreDefaultsThenFileThenOverrides) {
   EXPECT_EQ(dumped.ReadString("Common", "makita", ""), "75");
   EXPECT_EQ(dumped.ReadString("Common", "takasa", ""), "4.0");
   EXPECT_EQ(dumped.ReadString("Layer", "Htouji", ""), "VORN_HTOJI");
+}
+
+// Every way of choosing the season reaches the sun: the outlines follow that season's
+// declination (the textbook solstice value, 23°27', or zero at the equinox) and the dumped
+// settings name the season that ran.
+TEST_F(BatchRun, EveryWayOfChoosingTheSeasonDrawsThatSeason) {
+  struct Case {
+    std::string way;  // "option", "set" or "file"
+    std::string season;
+    int item;
+    double declinationDegrees;
+    std::string latitude;
+    double latitudeDegrees;
+    std::string hour;
+    std::string north;
+  };
+  const Case cases[] = {
+      {"option", "winter", 0, -23.45, "35:41", 35 + 41 / 60.0, "10", "90"},
+      {"option", "equinox", 1, 0.0, "43:03:30", 43 + 3 / 60.0 + 30 / 3600.0, "14", "75"},
+      {"option", "summer", 2, 23.45, "26:12", 26.2, "9", "100"},
+      {"set", "winter", 0, -23.45, "33:36", 33.6, "15", "60"},
+      {"set", "equinox", 1, 0.0, "35:41", 35 + 41 / 60.0, "11", "90"},
+      {"set", "summer", 2, 23.45, "38:15", 38.25, "13", "120"},
+      {"file", "winter", 0, -23.45, "43:03:30", 43 + 3 / 60.0 + 30 / 3600.0, "9", "80"},
+      {"file", "equinox", 1, 0.0, "26:12", 26.2, "15", "90"},
+      {"file", "summer", 2, 23.45, "35:41", 35 + 41 / 60.0, "10", "45"},
+  };
+  std::string check =
+      std::string(VORN_PYTHON) + " " + VORN_SOURCE_DIR + "/tests/cli/check_hourly.py";
+  int row = 0;
+  for (const Case& c : cases) {
+    const std::string name = c.way + "-" + c.season + "-" + std::to_string(row++);
+    const std::string result = At(name + ".dxf");
+    std::vector<std::string> args = {Sample(),
+                                     "hourly",
+                                     "--building-layer",
+                                     "建物",
+                                     "--lat",
+                                     c.latitude,
+                                     "--north",
+                                     c.north,
+                                     "--hours",
+                                     c.hour + "-" + c.hour,
+                                     "--dump-settings",
+                                     At(name + ".ini"),
+                                     "--work-dir",
+                                     At("work"),
+                                     "-o",
+                                     result};
+    const std::string kisetsu = std::to_string(c.item);
+    if (c.way == "option") {
+      args.insert(args.end(), {"--season", c.season});
+    } else if (c.way == "set") {
+      args.insert(args.end(), {"--set", "Common.kisetsu=" + kisetsu});
+    } else {
+      const std::string ini = At(name + "-in.ini");
+      std::ofstream(ini, std::ios::binary) << "[Common]\r\nkisetsu=" << kisetsu << "\r\n";
+      args.insert(args.end(), {"--settings", ini});
+    }
+    ASSERT_EQ(Run(args), kExitSuccess) << name << ": " << err.str();
+    EXPECT_EQ(IniFile::Load(At(name + ".ini")).ReadString("Common", "kisetsu", ""), kisetsu)
+        << name;
+    const double declination = c.declinationDegrees * std::numbers::pi / 180.0;
+    check += " " + result + " " + Sample() + " 建物 " + FormatGeneral(c.latitudeDegrees) + " " +
+             FormatGeneral(declination) + " " + c.north + " 4000";
+  }
+  const std::string report = At("check.txt");
+  EXPECT_EQ(std::system((check + " > " + report + " 2>&1").c_str()), 0) << ReadFile(report);
+  EXPECT_EQ(ReadFile(report), "ok\n");
+}
+
+TEST_F(BatchRun, AreaChoiceFromTheSettingsRuns) {
+  ASSERT_EQ(Run({Sample(), "--set", "Tenku.Menseki=2", "--dump-settings", At("out.ini"), "-o",
+                 At("o.dxf")}),
+            kExitSuccess)
+      << err.str();
+  EXPECT_EQ(IniFile::Load(At("out.ini")).ReadString("Tenku", "Menseki", ""), "2");
+}
+
+// The form as the batch tool starts it: its start-up handlers see the overrides.
+class BatchStartUp : public vorn::testing::FormTest {};
+
+TEST_F(BatchStartUp, AreaChoiceOverrideReachesBothGroupsAndTheTables) {
+  const ParseResult parsed = ParseBatchArguments({"site.dxf", "--set", "Tenku.Menseki=2"});
+  ASSERT_TRUE(parsed.options) << parsed.error;
+  std::ostringstream err;
+  const std::optional<IniFile> settings = EffectiveSettings(*parsed.options, err);
+  ASSERT_TRUE(settings) << err.str();
+  std::filesystem::create_directories(exeFolder());
+  WriteFile(settingsFile(), "[Tenku]\r\nMenseki=0\r\n");  // never read on this path
+  TForm1 f(shell, DataFolders::FromShell(shell), cad.Environment());
+  f.FormCreate(*settings);
+  EXPECT_EQ(f.RadioGroup2.ItemIndex, 2);
+  EXPECT_EQ(f.RadioGroup4.ItemIndex, 2);
+  for (const TCheckBox* c : {&f.CheckBox3, &f.CheckBox5, &f.CheckBox6, &f.CheckBox7}) {
+    EXPECT_TRUE(c->Enabled);
+  }
 }
 
 TEST_F(BatchRun, BadInputGivesItsReasonAndExitCodeAndNoDrawing) {

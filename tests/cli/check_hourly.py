@@ -1,10 +1,12 @@
 """Independent check of an hourly shadow diagram written by vorn-batch.
 
 usage: check_hourly.py RESULT.dxf SITE.dxf BUILDING_LAYER LAT_DEG DECL_RAD NORTH_DEG PLANE_MM
+           [RESULT.dxf SITE.dxf ... (seven arguments per further result)]
 
 Reads the building from the site drawing with ezdxf, casts its shadows from the textbook sun,
 unites them with shapely and compares each time's outlines in the result with that union,
-region by region. Prints "ok" or the problems found, one per line.
+region by region. Several results are checked in one run (Python starts once); problems of
+a result name its file when there are several. Prints "ok" or the problems found, one per line.
 """
 import math
 import sys
@@ -106,9 +108,7 @@ def expected_union(edges, footprints, plane, lat, decl, t, north):
     return [Polygon(p.exterior) for p in parts]
 
 
-def main():
-    result, site_path, layer = sys.argv[1:4]
-    lat, decl, north, plane = map(float, sys.argv[4:8])
+def check(result, site_path, layer, lat, decl, north, plane):
     problems = []
     doc = ezdxf.readfile(result)
     auditor = doc.audit()
@@ -160,6 +160,18 @@ def main():
         for a, b in zip(got, want):
             if abs(a - b) > 1e-9 * b:
                 problems.append(f"{label}: region area {a!r}, union {b!r}")
+    return problems
+
+
+def main():
+    args = sys.argv[1:]
+    if not args or len(args) % 7:
+        sys.exit(__doc__)
+    problems = []
+    for i in range(0, len(args), 7):
+        result, site_path, layer = args[i:i + 3]
+        found = check(result, site_path, layer, *map(float, args[i + 3:i + 7]))
+        problems += [f"{result}: {p}" if len(args) > 7 else p for p in found]
     print("\n".join(problems) if problems else "ok")
 
 

@@ -19,6 +19,7 @@
 #include "dxf/dxf_reader.h"
 #include "dxf/dxf_tags.h"
 #include "dxf/number_format.h"
+#include "test_files.h"
 
 namespace vorn::dxf {
 namespace {
@@ -30,46 +31,9 @@ using ::testing::StartsWith;
 const std::filesystem::path kFixtures =
     std::filesystem::path(VORN_SOURCE_DIR) / "tests/dxf/fixtures";
 
-std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-// A folder of its own under the system's temporary folder, removed after the test.
-class TempFolder {
- public:
-  TempFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = "vorn-writer-" + std::string(info->test_suite_name()) + "-" + info->name();
-    std::replace(name.begin(), name.end(), '/', '_');
-    path_ = std::filesystem::temp_directory_path() / name;
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path& path() const { return path_; }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  std::filesystem::path path_;
-};
+using vorn::testing::ReadFile;
+using vorn::testing::TempFolder;
+using vorn::testing::WriteFile;
 
 Entity MakeEntity(EntityData data, std::string handle = "", std::string layer = "0") {
   Entity entity;
@@ -119,7 +83,7 @@ TEST(R12Text, HasTheR12FrameWithCrlfLineEndsAndAlignedGroupCodes) {
   const std::string bytes = WriteDrawingR12(OneEntity(text));
   EXPECT_THAT(bytes, StartsWith("  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$ACADVER\r\n  1\r\n"
                                 "AC1009\r\n  9\r\n$DWGCODEPAGE\r\n  3\r\nANSI_932\r\n"));
-  EXPECT_THAT(bytes, testing::EndsWith("  0\r\nENDSEC\r\n  0\r\nEOF\r\n"));
+  EXPECT_THAT(bytes, ::testing::EndsWith("  0\r\nENDSEC\r\n  0\r\nEOF\r\n"));
   size_t lines = 0;
   for (size_t pos = bytes.find('\n'); pos != std::string::npos; pos = bytes.find('\n', pos + 1)) {
     ASSERT_GT(pos, 0u);
@@ -233,10 +197,10 @@ TEST(R12Text, EveryNameTheEntitiesUseIsDefinedInTheTables) {
   for (const auto& layer : back.layers) layers.push_back(layer.name);
   for (const auto& lineType : back.lineTypes) lineTypes.push_back(lineType.name);
   EXPECT_EQ(layers, (std::vector<std::string>{"0", "壁", "NEW"}));
-  EXPECT_THAT(lineTypes, testing::UnorderedElementsAre("HIDDEN2", "DOT", "CONTINUOUS"));
+  EXPECT_THAT(lineTypes, ::testing::UnorderedElementsAre("HIDDEN2", "DOT", "CONTINUOUS"));
   EXPECT_EQ(back.entities[1].common.layer, "0");  // an empty layer name has no R12 form
   EXPECT_THAT(RecordGroups(WriteDrawingR12(drawing), "STYLE"),
-              testing::Contains(std::pair<int, std::string>{2, "STANDARD"}));
+              ::testing::Contains(std::pair<int, std::string>{2, "STANDARD"}));
 }
 
 struct EscapeCase {
@@ -638,28 +602,28 @@ TEST(EzdxfReadsOurR12, ADrawingBuiltInMemoryNeedsNoFixes) {
 TEST(SaveDrawingR12, WritesTheR12TextAndReplacesAnOlderFile) {
   TempFolder folder;
   const std::filesystem::path file = folder.path() / "drawing.dxf";
-  WriteBytes(file, "old");
+  WriteFile(file, "old");
   const Drawing drawing = ReadFixture("r12_cp932.dxf");
   SaveDrawingR12(drawing, file);
-  EXPECT_EQ(ReadBytes(file), WriteDrawingR12(drawing));
+  EXPECT_EQ(ReadFile(file), WriteDrawingR12(drawing));
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"drawing.dxf"}));
 }
 
 TEST(SaveDrawingR12, LeavesOtherFilesAloneEvenWithTheNameOfATemporaryFile) {
   TempFolder folder;
   const std::filesystem::path file = folder.path() / "drawing.dxf";
-  WriteBytes(folder.path() / "drawing.dxf.tmp", "the user's own file");
+  WriteFile(folder.path() / "drawing.dxf.tmp", "the user's own file");
   SaveDrawingR12(OneEntity(Point{}), file);
-  EXPECT_EQ(ReadBytes(folder.path() / "drawing.dxf.tmp"), "the user's own file");
+  EXPECT_EQ(ReadFile(folder.path() / "drawing.dxf.tmp"), "the user's own file");
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"drawing.dxf", "drawing.dxf.tmp"}));
 }
 
 TEST(SaveDrawingR12, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
   TempFolder folder;
   const std::filesystem::path file = folder.path() / "drawing.dxf";
-  WriteBytes(file, "old");
+  WriteFile(file, "old");
   EXPECT_THROW(SaveDrawingR12(WithNan(), file), DxfSaveError);
-  EXPECT_EQ(ReadBytes(file), "old");
+  EXPECT_EQ(ReadFile(file), "old");
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"drawing.dxf"}));
 }
 
@@ -668,9 +632,9 @@ TEST(SaveDrawingR12, AMissingFolderOrAFolderAsTargetIsASaveError) {
   EXPECT_THROW(SaveDrawingR12(OneEntity(Point{}), folder.path() / "no" / "drawing.dxf"),
                DxfSaveError);
   std::filesystem::create_directory(folder.path() / "taken.dxf");
-  WriteBytes(folder.path() / "taken.dxf" / "inside", "kept");
+  WriteFile(folder.path() / "taken.dxf" / "inside", "kept");
   EXPECT_THROW(SaveDrawingR12(OneEntity(Point{}), folder.path() / "taken.dxf"), DxfSaveError);
-  EXPECT_EQ(ReadBytes(folder.path() / "taken.dxf" / "inside"), "kept");
+  EXPECT_EQ(ReadFile(folder.path() / "taken.dxf" / "inside"), "kept");
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"taken.dxf"}));
 }
 

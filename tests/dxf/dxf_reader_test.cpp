@@ -4,14 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "dxf/code_page.h"
 #include "dxf/dxf_tags.h"
+#include "test_files.h"
 
 namespace vorn::dxf {
 namespace {
@@ -22,12 +21,9 @@ using ::testing::HasSubstr;
 const std::filesystem::path kFixtures =
     std::filesystem::path(VORN_SOURCE_DIR) / "tests/dxf/fixtures";
 
-std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using vorn::testing::ReadFile;
+using vorn::testing::TempFolder;
+using vorn::testing::WriteFile;
 
 // A DXF text from lines joined by LF.
 std::string Lines(const std::vector<std::string>& lines) {
@@ -519,7 +515,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Every cut of a real drawing is either an error with a line inside the file or, at the end,
 // the drawing itself; none crashes or hangs.
 TEST(MalformedFile, EveryTruncationOfADrawingIsAReadError) {
-  const std::string bytes = ReadBytes(kFixtures / "r2000_cp932.dxf");
+  const std::string bytes = ReadFile(kFixtures / "r2000_cp932.dxf");
   int lines = 0;
   for (size_t pos = bytes.find('\n'); pos != std::string::npos; pos = bytes.find('\n', pos + 1)) {
     ++lines;
@@ -537,7 +533,7 @@ TEST(MalformedFile, EveryTruncationOfADrawingIsAReadError) {
 }
 
 TEST(MalformedFile, DamagedBytesGiveAReadErrorOrADrawingButNothingElse) {
-  const std::string original = ReadBytes(kFixtures / "r12_cp932.dxf");
+  const std::string original = ReadFile(kFixtures / "r12_cp932.dxf");
   std::mt19937 random(2024);
   for (int round = 0; round < 300; ++round) {
     std::string bytes = original;
@@ -553,7 +549,8 @@ TEST(MalformedFile, DamagedBytesGiveAReadErrorOrADrawingButNothingElse) {
 }
 
 TEST(ReadDxfFile, AMissingFileIsNamedWithLineZero) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "vorn-no-such.dxf";
+  const TempFolder temp;
+  const std::filesystem::path path = temp / "no-such.dxf";
   try {
     ReadDxfFile(path);
     FAIL() << "no error";
@@ -564,14 +561,9 @@ TEST(ReadDxfFile, AMissingFileIsNamedWithLineZero) {
 }
 
 TEST(ReadDxfFile, ErrorsInsideTheFileNameTheFileAndKeepTheLine) {
-  const std::filesystem::path path =
-      std::filesystem::temp_directory_path() /
-      ("vorn-reader-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-       ".dxf");
-  {
-    std::ofstream out(path, std::ios::binary);
-    out << WithEntities({"  0", "LINE", " 10", "abc"});
-  }
+  const TempFolder temp;
+  const std::filesystem::path path = temp / "broken.dxf";
+  WriteFile(path, WithEntities({"  0", "LINE", " 10", "abc"}));
   try {
     ReadDxfFile(path);
     ADD_FAILURE() << "no error";
@@ -579,7 +571,6 @@ TEST(ReadDxfFile, ErrorsInsideTheFileNameTheFileAndKeepTheLine) {
     EXPECT_EQ(error.line(), 22);
     EXPECT_THAT(error.what(), HasSubstr(path.filename().string()));
   }
-  std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -10,9 +10,12 @@
 #include "dxf/code_page.h"
 #include "dxf/dxf_document.h"
 #include "dxf/number_format.h"
+#include "test_files.h"
 
 namespace vorn {
 namespace {
+
+using vorn::testing::ReadFile;
 
 struct NumberCase {
   double value;
@@ -136,28 +139,14 @@ TEST(DxfDocument, BoundaryFrameHasNoTables) {
 
 class SavedDocument : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("vorn-dxf-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  static std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-
-  std::filesystem::path dir_;
+  vorn::testing::TempFolder temp_;
+  const std::filesystem::path& dir_ = temp_.path();
 };
 
 TEST_F(SavedDocument, SavedInTheCadCodePageAndReadableByAnIndependentReader) {
   const std::filesystem::path file = dir_ / "VORN_1.dxf";
   SmallDocument().SaveToFile(file, kCadEncoding);
-  const std::string bytes = ReadBytes(file);
+  const std::string bytes = ReadFile(file);
   EXPECT_EQ(bytes, Utf8ToEncoding(kGolden, kCadEncoding));
   EXPECT_EQ(bytes.find("日影"), std::string::npos) << "text must be CP932, not UTF-8";
   for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
@@ -178,8 +167,8 @@ TEST_F(SavedDocument, SavedInTheCadCodePageAndReadableByAnIndependentReader) {
   std::ofstream(dir_ / "check.py") << script;
   const std::string command = std::string(VORN_PYTHON) + " " + (dir_ / "check.py").string() + " " +
                               file.string() + " > " + report.string() + " 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0) << ReadBytes(report);
-  std::istringstream lines(ReadBytes(report));
+  ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile(report);
+  std::istringstream lines(ReadFile(report));
   std::string errors, types, layer, text, lineType;
   std::getline(lines, errors);
   std::getline(lines, types);
@@ -199,12 +188,12 @@ TEST_F(SavedDocument, FailedSaveLeavesTheOldFileWhole) {
   DxfDocument unencodable;
   unencodable.Add("  1\r\n\xF0\x9F\x98\x80");  // an emoji has no CP932 form
   EXPECT_THROW(unencodable.SaveToFile(file, kCadEncoding), CodePageError);
-  EXPECT_EQ(ReadBytes(file), "old");
+  EXPECT_EQ(ReadFile(file), "old");
 
   // A file of the user's that happens to have a temporary-looking name is never touched.
   std::ofstream(dir_ / "VORN_2.dxf.tmp") << "mine";
   SmallDocument().SaveToFile(file, kCadEncoding);
-  EXPECT_EQ(ReadBytes(dir_ / "VORN_2.dxf.tmp"), "mine");
+  EXPECT_EQ(ReadFile(dir_ / "VORN_2.dxf.tmp"), "mine");
   EXPECT_THROW(SmallDocument().SaveToFile(dir_, kCadEncoding), DxfSaveError);
 
   const std::filesystem::path missing = dir_ / "no such folder" / "VORN_3.dxf";

@@ -3,7 +3,6 @@
 // computed from an independently placed sun, exactly by slabs and region by region by
 // shapely.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +17,7 @@
 #include "geometry/outline_kernel.h"
 #include "geometry/point_ops.h"
 #include "geometry/shadow_sites.h"
+#include "test_files.h"
 
 namespace vorn {
 namespace {
@@ -155,9 +155,8 @@ bool OnUnionBoundary(const TAcadPoint& p, const std::vector<Ring>& pieces) {
 // Outer-ring areas of the union's regions, largest first, one list per case, from shapely
 // (GEOS) run as a separate process.
 std::vector<std::vector<double>> ShapelyRegionAreas(const std::vector<std::vector<Ring>>& cases) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("vorn-union-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const testing::TempFolder temp;
+  const std::filesystem::path& dir = temp.path();
   {
     std::ofstream in(dir / "in.txt");
     in.precision(17);
@@ -180,7 +179,6 @@ std::vector<std::vector<double>> ShapelyRegionAreas(const std::vector<std::vecto
       result.emplace_back(std::istream_iterator<double>(values), std::istream_iterator<double>());
     }
   }
-  std::filesystem::remove_all(dir);
   return result;
 }
 

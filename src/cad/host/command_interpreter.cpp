@@ -7,9 +7,9 @@
 #include <deque>
 #include <optional>
 
-#include "cad/cad_operations.h"
 #include "cad/host/host_state.h"
 #include "cad/host/linetype_library.h"
+#include "dxf/ascii_case.h"
 #include "dxf/number_format.h"
 
 namespace vorn::cad::host {

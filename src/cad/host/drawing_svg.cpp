@@ -715,7 +715,8 @@ class SvgWriter {
   void Emit(const Stroke& s) {
     std::string d = "M" + number_(s.points.front().x) + " " + number_(s.points.front().y);
     for (size_t i = 1; i < s.points.size(); ++i) {
-      d += (i == 1 ? " L" : " ") + number_(s.points[i].x) + " " + number_(s.points[i].y);
+      d += i == 1 ? " L" : " ";
+      d += number_(s.points[i].x) + " " + number_(s.points[i].y);
     }
     if (s.closed) d += " Z";
     if (s.points.size() == 1) d += " L" + number_(s.points[0].x) + " " + number_(s.points[0].y);
@@ -730,7 +731,12 @@ class SvgWriter {
         s.lineType ? SvgDashArray(*s.lineType, pixelsPerUnit_, options_) : std::vector<double>{};
     if (dashes.empty()) return Attr("class", "solid");
     std::string list;
-    for (const double v : dashes) list += (list.empty() ? "" : ",") + number_(v);
+    // Appended piece by piece: prepending a literal to a temporary string makes GCC 12's
+    // optimiser report a false overlap (-Wrestrict) inside std::string.
+    for (const double v : dashes) {
+      if (!list.empty()) list += ',';
+      list += number_(v);
+    }
     return Attr("stroke-dasharray", list);
   }
 

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <set>
 
-#include "cad/cad_operations.h"
+#include "dxf/ascii_case.h"
 
 namespace vorn::cad::host {
 namespace {

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "cad/cad_operations.h"
 #include "cad/host/host_state.h"
+#include "dxf/ascii_case.h"
 
 namespace vorn::cad::host {
 namespace {

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "cad/cad_operations.h"
+#include "dxf/ascii_case.h"
 
 namespace vorn::cad::host {
 namespace {

@@ -1,0 +1,20 @@
+// The error of reading a DXF file, shared by the tag layer and the reader above it.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace vorn::dxf {
+
+// A file that is not a readable DXF drawing. `line` is the 1-based line of the file where
+// reading stopped (0 when the file could not be opened at all).
+class DxfReadError : public std::runtime_error {
+ public:
+  DxfReadError(const std::string& what, int line) : std::runtime_error(what), line_(line) {}
+  int line() const { return line_; }
+
+ private:
+  int line_;
+};
+
+}  // namespace vorn::dxf
