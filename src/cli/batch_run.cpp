@@ -178,8 +178,6 @@ bool RunSky(BatchContext& c) {
 bool RunPoints(BatchContext& c) {
   if (!PickBuilding(c, "points")) return false;
   if (c.options.tenth) c.form.CheckBox2.Checked = true;
-  // The season of the settings gives the sun's declination, as a click on it would.
-  c.form.RadioGroup1Click();
   c.form.PageControl1.ActivePageIndex = 2;
   const int before = c.shell.Messages();
   const std::string error = EnterGivenPoints(c.form, c.user, c.points, 1);
