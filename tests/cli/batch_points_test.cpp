@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/batch_fixture.h"
 #include "cli/batch_run.h"
 #include "cli/point_source.h"
 
@@ -19,32 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class BatchPoints : public ::testing::Test {
+class BatchPoints : public BatchTest {
  protected:
-  BatchPoints() {
-    std::random_device rd;
-    dir =
-        fs::temp_directory_path() / ("vorn-points-" + std::to_string(rd()) + std::to_string(rd()));
-    fs::create_directories(dir);
-  }
-  ~BatchPoints() override { fs::remove_all(dir); }
-
-  int Run(std::vector<std::string> args) {
-    out.str({});
-    err.str({});
-    return BatchMain(args, out, err);
-  }
-
-  static std::string Sample() { return std::string(VORN_SOURCE_DIR) + "/examples/sample_site.dxf"; }
-  std::string At(const std::string& name) const { return (dir / name).string(); }
-
-  static std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-
   // The report's rows split into cells (header included).
   static std::vector<std::vector<std::string>> Cells(const std::string& report) {
     std::vector<std::vector<std::string>> rows;
@@ -72,9 +48,6 @@ class BatchPoints : public ::testing::Test {
     std::system(command.c_str());
     return Slurp(verdict);
   }
-
-  fs::path dir;
-  std::ostringstream out, err;
 };
 
 TEST_F(BatchPoints, CsvPointsInSummerWithTheirNamesAndTheOracleTimes) {

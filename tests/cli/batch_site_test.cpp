@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/batch_fixture.h"
 #include "cli/batch_run.h"
 
 namespace vorn::cli {
@@ -17,32 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class BatchSite : public ::testing::Test {
+class BatchSite : public BatchTest {
  protected:
-  BatchSite() {
-    std::random_device rd;
-    dir = fs::temp_directory_path() / ("vorn-site-" + std::to_string(rd()) + std::to_string(rd()));
-    fs::create_directories(dir);
-  }
-  ~BatchSite() override { fs::remove_all(dir); }
-
-  int Run(std::vector<std::string> args) {
-    out.str({});
-    err.str({});
-    return BatchMain(args, out, err);
-  }
-
-  static std::string Sample() { return std::string(VORN_SOURCE_DIR) + "/examples/sample_site.dxf"; }
   static std::string BoundaryCases() {
     return std::string(VORN_SOURCE_DIR) + "/tests/shadows/fixtures/boundary_cases.dxf";
-  }
-  std::string At(const std::string& name) const { return (dir / name).string(); }
-
-  static std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
   }
 
   // Runs a checker of tests/cli with its arguments; its report.
@@ -53,9 +31,6 @@ class BatchSite : public ::testing::Test {
     std::system(command.c_str());
     return Slurp(report);
   }
-
-  fs::path dir;
-  std::ostringstream out, err;
 };
 
 TEST_F(BatchSite, BoundaryOfTheSampleSiteByLayerOrHandleFollowsTheBuffer) {

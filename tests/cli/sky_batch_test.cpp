@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/batch_fixture.h"
 #include "cli/batch_run.h"
 
 namespace vorn::cli {
@@ -16,28 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SkyBatch : public ::testing::Test {
+class SkyBatch : public BatchTest {
  protected:
-  SkyBatch() {
-    std::random_device rd;
-    dir = fs::temp_directory_path() / ("vorn-sky-" + std::to_string(rd()) + std::to_string(rd()));
-    fs::create_directories(dir);
-  }
-  ~SkyBatch() override { fs::remove_all(dir); }
-
-  int Run(std::vector<std::string> args) {
-    out.str({});
-    err.str({});
-    return BatchMain(args, out, err);
-  }
-  static std::string Sample() { return std::string(VORN_SOURCE_DIR) + "/examples/sample_site.dxf"; }
-  std::string At(const std::string& name) const { return (dir / name).string(); }
-  static std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
   // The independent check of the area table, the text block and ezdxf's audit.
   std::string Check(const std::string& drawing, const std::string& triangleLayer,
                     const std::string& frameLayer) {
@@ -62,9 +42,6 @@ class SkyBatch : public ::testing::Test {
     std::ofstream(At(name), std::ios::binary) << text;
     return At(name);
   }
-
-  fs::path dir;
-  std::ostringstream out, err;
 };
 
 // The sample's measurement marks entered and recalculated with the conforming variant chosen:

@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/batch_fixture.h"
 #include "cli/batch_options.h"
 #include "cli/batch_run.h"
 
@@ -17,32 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class IsochroneBatch : public ::testing::Test {
- protected:
-  IsochroneBatch() {
-    std::random_device rd;
-    dir = fs::temp_directory_path() / ("vorn-iso-" + std::to_string(rd()) + std::to_string(rd()));
-    fs::create_directories(dir);
-  }
-  ~IsochroneBatch() override { fs::remove_all(dir); }
-
-  int Run(const std::vector<std::string>& args) {
-    out.str({});
-    err.str({});
-    return BatchMain(args, out, err);
-  }
-  static std::string Sample() { return std::string(VORN_SOURCE_DIR) + "/examples/sample_site.dxf"; }
-  std::string At(const std::string& name) const { return (dir / name).string(); }
-  static std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-
-  fs::path dir;
-  std::ostringstream out, err;
-};
+class IsochroneBatch : public BatchTest {};
 
 // Not the defaults: the equinox, true north at 75 degrees, a 3 m plane, "60秒", three levels,
 // smoothing with coefficient 6.
