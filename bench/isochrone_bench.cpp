@@ -2,7 +2,9 @@
 // 2,879 instants from 8:00 to 16:00, winter solstice at 35°41'): the sampling and
 // accumulation in the reference form (each quadrilateral filled into the bit raster, byte-wise
 // accumulation) and in the fast form side by side, then the whole `vorn-batch … isochrones`
-// with all fourteen levels.
+// with all fourteen levels. The same for the wall isochrones on the sample's neighbour wall:
+// the sampling in both forms at 10 s on a 2000-cell raster of the wall's plane, and the whole
+// `vorn-batch … wall` at that step.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -18,6 +20,8 @@
 #include "cli/batch_run.h"
 #include "isochrones/duration_raster.h"
 #include "isochrones/isochrone_lines.h"
+#include "isochrones/wall_isochrones.h"
+#include "shadows/wall_shadows.h"
 
 namespace vorn {
 namespace {
@@ -35,11 +39,28 @@ class NoClock final : public cad::CadClock {
   int64_t now_ = 0;
 };
 
+// The wall line as the wall command takes it from the first LINE on the neighbour's layer.
+TLineEnt NeighbourWall(cad::host::DrawingHost& host, const TForm1& form) {
+  for (const auto& e : host.Document().modelSpace) {
+    if (e.entity.common.layer != "隣地壁面" || cad::host::DxfTypeOf(e.entity) != "LINE") continue;
+    const cad::CadEntityPtr line = host.Application()->ActiveDocument()->ObjectIDToObject(e.id);
+    TLineEnt picked;
+    picked.st = line->StartPoint();
+    picked.ed = line->EndPoint();
+    const auto wall = OrientWall(picked, form.workspace.BuildingEdges.front().st);
+    if (!wall) break;
+    return WallWithHeights(*wall, form.gbzmax, line->Thickness());
+  }
+  throw std::runtime_error("no neighbour wall");
+}
+
 // The sample's building as the pick reads it, the sun of the winter solstice at 35°41', and
-// the range of the 1.5-hour level.
+// the range of the 1.5-hour level; the neighbour's wall with the range of its wall
+// isochrones.
 struct SampleRun {
   Workspace ws;
   Sampling sampling;
+  Sampling wallSampling;
 
   SampleRun() {
     const fs::path folder = fs::temp_directory_path() / "vorn-isochrone-bench";
@@ -68,6 +89,12 @@ struct SampleRun {
     sampling.planeHeight = form.GB_takasa;
     sampling.map = RasterMapping{range->txmin, range->tymin, range->CellFor(MeshSizeTable[0]),
                                  MeshSizeTable[0]};
+    ws.WallLine = NeighbourWall(host, form);
+    const ToujiRange wallRange = GetKabeToujiHani(ws, 8.0, 16.0, {});
+    wallSampling.stepMinutes = EvalSecondsTable[0] / 60.0;
+    wallSampling.map = RasterMapping{wallRange.txmin, wallRange.tymin,
+                                     wallRange.CellFor(MeshSizeTable[0]), MeshSizeTable[0]};
+    if (!(wallSampling.map.cell > 0.0)) throw std::runtime_error("no wall isochrone range");
     fs::remove_all(folder);
   }
 };
@@ -92,6 +119,40 @@ void Sampling10s(benchmark::State& state, AccumulationMethod method) {
   state.counters["instants"] = instants;
   state.counters["edges"] = static_cast<double>(run.ws.BuildingEdges.size());
 }
+
+void WallSampling10s(benchmark::State& state, AccumulationMethod method) {
+  SampleRun& run = Sample();
+  int instants = 0;
+  long shaded = 0;
+  for (auto _ : state) {
+    ClearDurationGrid(run.ws);
+    instants = 0;
+    SampleWallDurations(run.ws, run.wallSampling, method, [&](int, double) {
+      ++instants;
+      return true;
+    });
+    benchmark::DoNotOptimize(run.ws.DurationGrid.data());
+  }
+  for (std::uint16_t v : run.ws.DurationGrid) shaded += v > 0;
+  state.counters["instants"] = instants;
+  state.counters["shaded_cells"] = static_cast<double>(shaded);
+  state.counters["cell_mm"] = run.wallSampling.map.cell;
+}
+
+void BM_WallIsochroneSamplingReference(benchmark::State& state) {
+  WallSampling10s(state, AccumulationMethod::kReference);
+}
+void BM_WallIsochroneSamplingFast(benchmark::State& state) {
+  WallSampling10s(state, AccumulationMethod::kFast);
+}
+BENCHMARK(BM_WallIsochroneSamplingReference)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->MeasureProcessCPUTime();
+BENCHMARK(BM_WallIsochroneSamplingFast)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->MeasureProcessCPUTime();
 
 void BM_IsochroneSamplingReference(benchmark::State& state) {
   Sampling10s(state, AccumulationMethod::kReference);
@@ -136,6 +197,40 @@ void BM_BatchIsochrones10s(benchmark::State& state) {
   fs::remove_all(folder);
 }
 BENCHMARK(BM_BatchIsochrones10s)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The whole wall command on the neighbour's wall: pick, elevation with the hourly shadows,
+// the wall isochrones at 10 s, insertion, save.
+void BM_BatchWall10s(benchmark::State& state) {
+  const fs::path folder = fs::temp_directory_path() / "vorn-isochrone-bench-wall";
+  fs::create_directories(folder);
+  for (auto _ : state) {
+    std::ostringstream out, err;
+    const int status = cli::BatchMain({SamplePath(),
+                                       "wall",
+                                       "--building-layer",
+                                       "建物",
+                                       "--wall-layer",
+                                       "隣地壁面",
+                                       "--lat",
+                                       "35:41:00",
+                                       "--north",
+                                       "90",
+                                       "--season",
+                                       "winter",
+                                       "--hours",
+                                       "8-16",
+                                       "--set",
+                                       "Touji.kankaku3=0",
+                                       "-o",
+                                       (folder / "out.dxf").string(),
+                                       "--work-dir",
+                                       (folder / "work").string()},
+                                      out, err);
+    if (status != 0) state.SkipWithError(err.str().c_str());
+  }
+  fs::remove_all(folder);
+}
+BENCHMARK(BM_BatchWall10s)->Unit(benchmark::kMillisecond)->Iterations(2)->MeasureProcessCPUTime();
 
 }  // namespace
 }  // namespace vorn
