@@ -1,6 +1,5 @@
 // The isochronal shadow lines on the 等時間 page (Button6 and its run), the mesh-size read-out
 // of the duration list (CheckListBox1, RadioGroup5).
-#include <chrono>
 #include <cmath>
 #include <exception>
 #include <optional>
@@ -13,6 +12,7 @@
 #include "cad/diagram_insertion.h"
 #include "dxf/dxf_document.h"
 #include "dxf/number_format.h"
+#include "geometry/sun_position.h"
 #include "isochrones/duration_raster.h"
 #include "isochrones/isochrone_lines.h"
 #include "shadows/hourly_diagram.h"
@@ -25,21 +25,6 @@ inline constexpr const char* kNoBuilding = "基準データが作成されてい
 inline constexpr const char* kNoCad = "有効な CAD が見つかりません．";
 inline constexpr const char* kTraceMessageCaption = "Vorn";
 inline constexpr const char* kIsochroneInsertWord = "-INsERT";
-
-// Hours, minutes and seconds of a run so far, as "0:01:23".
-class ElapsedTime {
- public:
-  std::string Text() const {
-    const auto seconds =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start_)
-            .count();
-    const auto two = [](long long v) { return (v < 10 ? "0" : "") + std::to_string(v); };
-    return std::to_string(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
-  }
-
- private:
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
 
 int FirstTickedLevel(const TCheckListBox& list) {
   for (std::size_t i = 0; i < list.Checked.size(); ++i) {

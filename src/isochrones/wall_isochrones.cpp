@@ -1,7 +1,6 @@
 #include "isochrones/wall_isochrones.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 #include "dxf/number_format.h"
@@ -14,15 +13,6 @@ namespace {
 
 constexpr double kRadToDeg = 57.29577951308232;
 constexpr double kWallRangeLevelHours = 1.0;  // the shortest wall level
-
-// Hours, minutes and seconds since the start, as "0:01:23".
-std::string ElapsedText(std::chrono::steady_clock::time_point start) {
-  const auto seconds =
-      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
-          .count();
-  const auto two = [](long long v) { return (v < 10 ? "0" : "") + std::to_string(v); };
-  return std::to_string(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
-}
 
 struct ElevationExtent {
   double xmin = 0.0, ymin = 0.0, xmax = 0.0, ymax = 0.0;
@@ -189,7 +179,7 @@ void AppendWallContour(DxfDocument& doc, const std::vector<TTempPoint>& contour,
 WallIsochroneEnd DrawKabeTouji(Workspace& ws, const WallIsochroneParameters& params,
                                RunMonitor& monitor, const WallIsochroneView& view,
                                DxfDocument& doc) {
-  const auto start = std::chrono::steady_clock::now();
+  const ElapsedTime elapsed;
   const double H = WallHeight(ws.WallLine);
   const double m = WallLength(ws.WallLine);
   const ToujiRange range =
@@ -251,7 +241,7 @@ WallIsochroneEnd DrawKabeTouji(Workspace& ws, const WallIsochroneParameters& par
     }
   }
   view.progress(kWallLevelCount, 0);
-  view.progressLabel("所要時間 : " + ElapsedText(start));
+  view.progressLabel("所要時間 : " + elapsed.Text());
   view.meshLabel("ﾒｯｼｭｻｲｽﾞ : " + FormatFixed(cell, 1));
   if (stopped || !monitor.Running()) return WallIsochroneEnd::kStopped;
   return written > 0 ? WallIsochroneEnd::kDrawn : WallIsochroneEnd::kNothingDrawn;
