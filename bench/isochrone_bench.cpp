@@ -12,6 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "app/main_form.h"
 #include "app/shell.h"
@@ -104,46 +105,35 @@ SampleRun& Sample() {
   return run;
 }
 
-void Sampling10s(benchmark::State& state, AccumulationMethod method) {
-  SampleRun& run = Sample();
-  int instants = 0;
-  for (auto _ : state) {
-    ClearDurationGrid(run.ws);
-    instants = 0;
-    SampleDurations(run.ws, run.sampling, method, [&](int, double) {
-      ++instants;
-      return true;
-    });
-    benchmark::DoNotOptimize(run.ws.DurationGrid.data());
-  }
-  state.counters["instants"] = instants;
-  state.counters["edges"] = static_cast<double>(run.ws.BuildingEdges.size());
-}
+using Sampler = bool (*)(Workspace&, const Sampling&, AccumulationMethod, const InstantHook&);
 
-void WallSampling10s(benchmark::State& state, AccumulationMethod method) {
+// One form of the sampling of the ground's or the wall's shadows into the counters.
+void Sampling10s(benchmark::State& state, Sampler sample, const Sampling& sampling,
+                 AccumulationMethod method) {
   SampleRun& run = Sample();
   int instants = 0;
-  long shaded = 0;
   for (auto _ : state) {
     ClearDurationGrid(run.ws);
     instants = 0;
-    SampleWallDurations(run.ws, run.wallSampling, method, [&](int, double) {
+    sample(run.ws, sampling, method, [&](int, double) {
       ++instants;
       return true;
     });
     benchmark::DoNotOptimize(run.ws.DurationGrid.data());
   }
+  long shaded = 0;
   for (std::uint16_t v : run.ws.DurationGrid) shaded += v > 0;
   state.counters["instants"] = instants;
+  state.counters["edges"] = static_cast<double>(run.ws.BuildingEdges.size());
   state.counters["shaded_cells"] = static_cast<double>(shaded);
-  state.counters["cell_mm"] = run.wallSampling.map.cell;
+  state.counters["cell_mm"] = sampling.map.cell;
 }
 
 void BM_WallIsochroneSamplingReference(benchmark::State& state) {
-  WallSampling10s(state, AccumulationMethod::kReference);
+  Sampling10s(state, SampleWallDurations, Sample().wallSampling, AccumulationMethod::kReference);
 }
 void BM_WallIsochroneSamplingFast(benchmark::State& state) {
-  WallSampling10s(state, AccumulationMethod::kFast);
+  Sampling10s(state, SampleWallDurations, Sample().wallSampling, AccumulationMethod::kFast);
 }
 BENCHMARK(BM_WallIsochroneSamplingReference)
     ->Unit(benchmark::kMillisecond)
@@ -155,80 +145,47 @@ BENCHMARK(BM_WallIsochroneSamplingFast)
     ->MeasureProcessCPUTime();
 
 void BM_IsochroneSamplingReference(benchmark::State& state) {
-  Sampling10s(state, AccumulationMethod::kReference);
+  Sampling10s(state, SampleDurations, Sample().sampling, AccumulationMethod::kReference);
 }
 void BM_IsochroneSamplingFast(benchmark::State& state) {
-  Sampling10s(state, AccumulationMethod::kFast);
+  Sampling10s(state, SampleDurations, Sample().sampling, AccumulationMethod::kFast);
 }
 BENCHMARK(BM_IsochroneSamplingReference)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_IsochroneSamplingFast)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// The whole batch command: open, pick, range, sampling, all fourteen levels, insertion, save.
-void BM_BatchIsochrones10s(benchmark::State& state) {
-  const fs::path folder = fs::temp_directory_path() / "vorn-isochrone-bench-batch";
+// One whole batch command on the sample, its output and work files in a folder of its own.
+void RunBatch(benchmark::State& state, const std::string& folderName,
+              std::vector<std::string> args) {
+  const fs::path folder = fs::temp_directory_path() / folderName;
   fs::create_directories(folder);
+  args.insert(args.begin(), SamplePath());
+  for (const std::string& more : {std::string("-o"), (folder / "out.dxf").string(),
+                                  std::string("--work-dir"), (folder / "work").string()}) {
+    args.push_back(more);
+  }
   for (auto _ : state) {
     std::ostringstream out, err;
-    const int status = cli::BatchMain({SamplePath(),
-                                       "isochrones",
-                                       "--building-layer",
-                                       "建物",
-                                       "--lat",
-                                       "35:41:00",
-                                       "--north",
-                                       "90",
-                                       "--season",
-                                       "winter",
-                                       "--plane",
-                                       "4",
-                                       "--hours",
-                                       "8-16",
-                                       "--levels",
-                                       "1.5,2.0,2.5,3.0,3.5,4.0,4.5,5.0,5.5,6.0,6.5,7.0,7.5,8.0",
-                                       "--set",
-                                       "Touji.kankaku2=0",
-                                       "-o",
-                                       (folder / "out.dxf").string(),
-                                       "--work-dir",
-                                       (folder / "work").string()},
-                                      out, err);
-    if (status != 0) state.SkipWithError(err.str().c_str());
+    if (cli::BatchMain(args, out, err) != 0) state.SkipWithError(err.str().c_str());
   }
   fs::remove_all(folder);
+}
+
+// The whole batch command: open, pick, range, sampling, all fourteen levels, insertion, save.
+void BM_BatchIsochrones10s(benchmark::State& state) {
+  RunBatch(
+      state, "vorn-isochrone-bench-batch",
+      {"isochrones", "--building-layer", "建物", "--lat", "35:41:00", "--north", "90", "--season",
+       "winter", "--plane", "4", "--hours", "8-16", "--levels",
+       "1.5,2.0,2.5,3.0,3.5,4.0,4.5,5.0,5.5,6.0,6.5,7.0,7.5,8.0", "--set", "Touji.kankaku2=0"});
 }
 BENCHMARK(BM_BatchIsochrones10s)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // The whole wall command on the neighbour's wall: pick, elevation with the hourly shadows,
 // the wall isochrones at 10 s, insertion, save.
 void BM_BatchWall10s(benchmark::State& state) {
-  const fs::path folder = fs::temp_directory_path() / "vorn-isochrone-bench-wall";
-  fs::create_directories(folder);
-  for (auto _ : state) {
-    std::ostringstream out, err;
-    const int status = cli::BatchMain({SamplePath(),
-                                       "wall",
-                                       "--building-layer",
-                                       "建物",
-                                       "--wall-layer",
-                                       "隣地壁面",
-                                       "--lat",
-                                       "35:41:00",
-                                       "--north",
-                                       "90",
-                                       "--season",
-                                       "winter",
-                                       "--hours",
-                                       "8-16",
-                                       "--set",
-                                       "Touji.kankaku3=0",
-                                       "-o",
-                                       (folder / "out.dxf").string(),
-                                       "--work-dir",
-                                       (folder / "work").string()},
-                                      out, err);
-    if (status != 0) state.SkipWithError(err.str().c_str());
-  }
-  fs::remove_all(folder);
+  RunBatch(state, "vorn-isochrone-bench-wall",
+           {"wall", "--building-layer", "建物", "--wall-layer", "隣地壁面", "--lat", "35:41:00",
+            "--north", "90", "--season", "winter", "--hours", "8-16", "--set", "Touji.kankaku3=0"});
 }
 BENCHMARK(BM_BatchWall10s)->Unit(benchmark::kMillisecond)->Iterations(2)->MeasureProcessCPUTime();
 
