@@ -3,6 +3,7 @@
 
 #include "acquisition/building_pick.h"
 #include "app/main_form.h"
+#include "app/undo_marked_document.h"
 #include "cad/cad_operations.h"
 #include "cad/diagram_insertion.h"
 #include "dxf/dxf_document.h"
@@ -48,16 +49,11 @@ void TForm1::Button19Click() {}  // "線分化" has no action
 void TForm1::Button20Click() {
   if (!cad::IsCadActive(cad_.connector, TargetProgID)) return;
   const cad::CadLink link = MakeCadLink();
-  cad::CadDocumentPtr document;
-  bool undoMarkOpen = false;
+  UndoMarkedDocument session;
   try {
-    const cad::CadApplicationPtr application = cad_.connector.GetActiveObject(TargetProgID);
-    cad::ActivateCad(*application, link);
-    document = application->ActiveDocument();
-    document->StartUndoMark();
-    undoMarkOpen = true;
+    session.Open(cad_.connector, TargetProgID, link);
     shell_.MinimizeMainWindow();
-    const bool read = ReadSite(*document, workspace);
+    const bool read = ReadSite(*session.document, workspace);
     shell_.RestoreMainWindow();
     if (read) {
       DxfDocument dxf;
@@ -66,30 +62,23 @@ void TForm1::Button20Click() {
         case BoundaryResult::kTooFewSegments:
           break;
         case BoundaryResult::kTraceFailed:
-          document->Utility()->Prompt(kPromptBoundaryFailed);
+          session.document->Utility()->Prompt(kPromptBoundaryFailed);
           break;
         case BoundaryResult::kDrawn:
           AddFrameClosing(dxf);
           // Inside the undo mark, so that one undo takes both lines away.
-          cad::SaveAndInsertDiagram(*application, *document, dxf, folders_.OutputFolder(),
-                                    cad::Insertion(cad::InsertionForm::kExplodedAtOriginSplit),
-                                    link);
+          cad::SaveAndInsertDiagram(
+              *session.application, *session.document, dxf, folders_.OutputFolder(),
+              cad::Insertion(cad::InsertionForm::kExplodedAtOriginSplit), link);
           break;
       }
     }
-    undoMarkOpen = false;
-    document->EndUndoMark();
-    document->Regen(0);
+    session.Close();
   } catch (const cad::CadError&) {
     // The CAD went away or refused a call: nothing more can be drawn.
   }
   shell_.RestoreMainWindow();
-  if (undoMarkOpen) {
-    try {
-      document->EndUndoMark();
-    } catch (const cad::CadError&) {
-    }
-  }
+  session.CloseLeftOpen();
 }
 
 }  // namespace vorn

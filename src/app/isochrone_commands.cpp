@@ -1,6 +1,5 @@
 // The isochronal shadow lines on the 等時間 page (Button6 and its run), the mesh-size read-out
 // of the duration list (CheckListBox1, RadioGroup5).
-#include <chrono>
 #include <cmath>
 #include <exception>
 #include <optional>
@@ -9,10 +8,12 @@
 #include "app/form_run_monitor.h"
 #include "app/main_form.h"
 #include "app/number_box.h"
+#include "app/undo_marked_document.h"
 #include "cad/cad_operations.h"
 #include "cad/diagram_insertion.h"
 #include "dxf/dxf_document.h"
 #include "dxf/number_format.h"
+#include "geometry/sun_position.h"
 #include "isochrones/duration_raster.h"
 #include "isochrones/isochrone_lines.h"
 #include "shadows/hourly_diagram.h"
@@ -26,26 +27,32 @@ inline constexpr const char* kNoCad = "有効な CAD が見つかりません．
 inline constexpr const char* kTraceMessageCaption = "Vorn";
 inline constexpr const char* kIsochroneInsertWord = "-INsERT";
 
-// Hours, minutes and seconds of a run so far, as "0:01:23".
-class ElapsedTime {
- public:
-  std::string Text() const {
-    const auto seconds =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start_)
-            .count();
-    const auto two = [](long long v) { return (v < 10 ? "0" : "") + std::to_string(v); };
-    return std::to_string(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
-  }
-
- private:
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
-
 int FirstTickedLevel(const TCheckListBox& list) {
   for (std::size_t i = 0; i < list.Checked.size(); ++i) {
     if (list.Checked[i]) return static_cast<int>(i);
   }
   return -2;
+}
+
+// The range of the shortest ticked level (1.5 hours when none is ticked) from the coarse run
+// over the form's times and plane, the progress bar following its instants.
+std::optional<ToujiRange> TickedLevelRange(TForm1& form, int firstLevel) {
+  ToujiHaniParameters hani;
+  hani.firstHour = form.GB_kaisi;
+  hani.lastHour = form.GB_owari;
+  hani.planeHeight = form.GB_takasa;
+  hani.level = firstLevel >= 0 ? LevelDuration(form.CheckListBox1.Items[firstLevel]) : 1.5;
+  TProgressBar& progress = form.ProgressBar1;
+  progress.Max =
+      static_cast<int>(std::trunc((form.GB_owari - form.GB_kaisi) * 60 / kRangeStepMinutes));
+  progress.Position = 0;
+  const std::optional<ToujiRange> range = GetToujiHani(form.workspace, hani, [&](int k, double) {
+    progress.Position = k + 1;
+    form.shell().ProcessMessages();
+    return true;
+  });
+  progress.Position = 0;
+  return range;
 }
 
 }  // namespace
@@ -92,30 +99,12 @@ void TForm1::DrawToujikan5A() {
       CheckBox8.Checked ? std::optional<int>(UpDown5.Position) : std::nullopt;
 
   const cad::CadLink link = MakeCadLink();
-  cad::CadDocumentPtr document;
-  bool undoMarkOpen = false;
+  UndoMarkedDocument session;
   try {
-    const cad::CadApplicationPtr application = cad_.connector.GetActiveObject(TargetProgID);
-    cad::ActivateCad(*application, link);
-    document = application->ActiveDocument();
-    document->StartUndoMark();
-    undoMarkOpen = true;
-    cad::EnsureLayer(*application, out.layer);
+    session.Open(cad_.connector, TargetProgID, link);
+    cad::EnsureLayer(*session.application, out.layer);
 
-    // The range, from a coarse run.
-    ToujiHaniParameters hani;
-    hani.firstHour = GB_kaisi;
-    hani.lastHour = GB_owari;
-    hani.planeHeight = GB_takasa;
-    hani.level = firstLevel >= 0 ? LevelDuration(CheckListBox1.Items[firstLevel]) : 1.5;
-    ProgressBar1.Max = static_cast<int>(std::trunc((GB_owari - GB_kaisi) * 60 / kRangeStepMinutes));
-    ProgressBar1.Position = 0;
-    const std::optional<ToujiRange> range = GetToujiHani(workspace, hani, [&](int k, double) {
-      ProgressBar1.Position = k + 1;
-      shell_.ProcessMessages();
-      return true;
-    });
-    ProgressBar1.Position = 0;
+    const std::optional<ToujiRange> range = TickedLevelRange(*this, firstLevel);
     ClearDurationGrid(workspace);
     const ElapsedTime elapsed;
 
@@ -189,26 +178,19 @@ void TForm1::DrawToujikan5A() {
       Label22.Caption = "ﾒｯｼｭｻｲｽﾞ : " + FormatFixed(cell, 1);
       AppendMeshSizeText(dxf, *range, cell, out);
       AddFrameClosing(dxf);
-      cad::SaveAndInsertDiagram(*application, *document, dxf, folders_.OutputFolder(),
+      cad::SaveAndInsertDiagram(*session.application, *session.document, dxf,
+                                folders_.OutputFolder(),
                                 cad::Insertion(cad::InsertionForm::kExplodedAtOrigin, "0", "0", "0",
                                                kIsochroneInsertWord),
                                 link);
     }
-    undoMarkOpen = false;
-    document->EndUndoMark();
-    document->Regen(0);
+    session.Close();
   } catch (const cad::CadIdleTimeout&) {
     // The user has been told that the CAD stays busy.
   } catch (const cad::CadError&) {
     ShowMessage(kShadowFailed);
   }
-  // A CAD left inside an open undo mark would fold the user's next edits into this group.
-  if (undoMarkOpen) {
-    try {
-      document->EndUndoMark();
-    } catch (const cad::CadError&) {
-    }
-  }
+  session.CloseLeftOpen();
   ProgressBar1.Position = 0;
 }
 
@@ -221,19 +203,7 @@ void TForm1::CheckListBox1Click() {
   GB_toujiidx = first;
   GB_hyoukaidx = RadioGroup5.ItemIndex;
   if (!RunCommand([&] { ReadShadowParameters(); })) return;
-  ToujiHaniParameters hani;
-  hani.firstHour = GB_kaisi;
-  hani.lastHour = GB_owari;
-  hani.planeHeight = GB_takasa;
-  hani.level = first >= 0 ? LevelDuration(CheckListBox1.Items[first]) : 1.5;
-  ProgressBar1.Max = static_cast<int>(std::trunc((GB_owari - GB_kaisi) * 60 / kRangeStepMinutes));
-  ProgressBar1.Position = 0;
-  const std::optional<ToujiRange> range = GetToujiHani(workspace, hani, [&](int k, double) {
-    ProgressBar1.Position = k + 1;
-    shell_.ProcessMessages();
-    return true;
-  });
-  ProgressBar1.Position = 0;
+  const std::optional<ToujiRange> range = TickedLevelRange(*this, first);
   // Without a building there is no range to speak of.
   if (!range) return;
   Label22.Caption =

@@ -4,6 +4,7 @@
 
 #include "acquisition/wireframe_preview.h"
 #include "app/main_form.h"
+#include "app/undo_marked_document.h"
 #include "cad/cad_operations.h"
 
 namespace vorn {
@@ -33,34 +34,22 @@ void TForm1::DrawWaku3D(bool makeDxf) {
 
   if (makeDxf && !projected.empty() && cad::IsCadActive(cad_.connector, TargetProgID)) {
     const cad::CadLink link = MakeCadLink();
-    cad::CadDocumentPtr document;
-    bool undoMarkOpen = false;
+    UndoMarkedDocument session;
     try {
-      const cad::CadApplicationPtr application = cad_.connector.GetActiveObject(TargetProgID);
-      cad::ActivateCad(*application, link);
-      document = application->ActiveDocument();
-      document->StartUndoMark();
-      undoMarkOpen = true;
-      const auto block = cad::CreateNumberedBlock(*document, cad::kBlockPrefix);
+      session.Open(cad_.connector, TargetProgID, link);
+      const auto block = cad::CreateNumberedBlock(*session.document, cad::kBlockPrefix);
       // The picture keeps drawing units, its lower-left bound at the block's base point.
       for (const TLineEnt& e : projected) {
         const auto line = block->AddLine({e.st.x - bounds.xmin, e.st.y - bounds.ymin, 0.0},
                                          {e.ed.x - bounds.xmin, e.ed.y - bounds.ymin, 0.0});
         line->SetColor(PreviewCadColour(e.id));
       }
-      cad::InsertBlockByUser(*application, *document, *block, link, MainWindow());
-      undoMarkOpen = false;
-      document->EndUndoMark();
-      document->Regen(0);
+      cad::InsertBlockByUser(*session.application, *session.document, *block, link, MainWindow());
+      session.Close();
     } catch (const cad::CadError&) {
       // The CAD refused a call or stayed busy: the block is not placed.
     }
-    if (undoMarkOpen) {
-      try {
-        document->EndUndoMark();
-      } catch (const cad::CadError&) {
-      }
-    }
+    session.CloseLeftOpen();
   }
   if (!shell_.IsMainWindowNormal()) shell_.RestoreMainWindow();
 }

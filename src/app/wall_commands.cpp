@@ -6,6 +6,7 @@
 #include "app/form_run_monitor.h"
 #include "app/main_form.h"
 #include "app/number_box.h"
+#include "app/undo_marked_document.h"
 #include "cad/cad_operations.h"
 #include "cad/diagram_insertion.h"
 #include "dxf/ascii_case.h"
@@ -121,23 +122,20 @@ void TForm1::Button5Click() {
   if (!cad::IsCadActive(cad_.connector, TargetProgID)) return;
 
   const cad::CadLink link = MakeCadLink();
-  cad::CadDocumentPtr document;
+  UndoMarkedDocument session;
   cad::CadEntityPtr picked;
-  bool undoMarkOpen = false;
   bool runStarted = false;
   try {
-    const cad::CadApplicationPtr application = cad_.connector.GetActiveObject(TargetProgID);
-    cad::ActivateCad(*application, link);
-    document = application->ActiveDocument();
-    document->StartUndoMark();
-    undoMarkOpen = true;
+    session.Open(cad_.connector, TargetProgID, link);
+    cad::CadApplication& application = *session.application;
+    cad::CadDocument& document = *session.document;
     shell_.MinimizeMainWindow();
-    const WallPick pick = PickWallLine(*document);
+    const WallPick pick = PickWallLine(document);
     if (pick.picked) {
       picked = pick.entity;
       shell_.RestoreMainWindow();
       if (picked->EntityName() == cad::kAcDbLine) {
-        document->Utility()->Prompt(kPromptWallPicked);
+        document.Utility()->Prompt(kPromptWallPicked);
         TLineEnt line;
         line.st = picked->StartPoint();
         line.ed = picked->EndPoint();
@@ -149,9 +147,9 @@ void TForm1::Button5Click() {
                                             : OrientWall(line, workspace.BuildingEdges.front().st);
         if (wall) {
           workspace.WallLine = WallWithHeights(*wall, gbzmax, line.atumi);
-          cad::LoadHiddenLinetype(*application, link);
-          cad::EnsureLayer(*application, params.frameLayer);
-          cad::EnsureLayer(*application, params.layer);
+          cad::LoadHiddenLinetype(application, link);
+          cad::EnsureLayer(application, params.frameLayer);
+          cad::EnsureLayer(application, params.layer);
           BeginIsochroneRun();
           runStarted = true;
           FormRunMonitor monitor(*this);
@@ -170,18 +168,18 @@ void TForm1::Button5Click() {
           runStarted = false;
           if (drawn) {
             AddFrameClosing(dxf);
-            const auto saved = cad::SaveDiagramFile(*document, dxf, folders_.OutputFolder(), link);
+            const auto saved = cad::SaveDiagramFile(document, dxf, folders_.OutputFolder(), link);
             if (saved && CheckBox4.Checked) {
               const TLineEnt& w = workspace.WallLine;
               const auto form = CheckBox12.Checked ? cad::InsertionForm::kBlockRotated
                                                    : cad::InsertionForm::kExplodedRotated;
               cad::InsertSavedDiagram(
-                  *application, *document, *saved,
+                  application, document, *saved,
                   cad::Insertion(form, FormatGeneral(w.st.x), FormatGeneral(w.st.y),
                                  FormatGeneral(PointAngle(w.st, w.ed) * kRadToDeg)),
                   link);
             } else if (saved) {
-              InsertByUser(*this, *application, *document, *saved, CheckBox12.Checked, link);
+              InsertByUser(*this, application, document, *saved, CheckBox12.Checked, link);
             }
           }
         }
@@ -195,13 +193,7 @@ void TForm1::Button5Click() {
   }
   if (runStarted) EndIsochroneRun();
   shell_.RestoreMainWindow();
-  if (undoMarkOpen) {
-    try {
-      document->EndUndoMark();
-      document->Regen(0);
-    } catch (const cad::CadError&) {
-    }
-  }
+  session.CloseLeftOpen(true);
 }
 
 }  // namespace vorn

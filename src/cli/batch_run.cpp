@@ -94,12 +94,13 @@ struct BatchContext {
   bool measurementPointsEntered = false;  // by an earlier sky command of this run
 };
 
-// The handles the building pick answers with: the named layers' or handles' entities, or
-// every model-space entity. A handle that names no entity is reported by name.
-std::optional<std::vector<std::string>> BuildingHandles(const BatchContext& c,
-                                                        const std::string& command) {
-  const std::set<std::string> layers(c.options.buildingLayers.begin(),
-                                     c.options.buildingLayers.end());
+// The handles a selection answers with: the given handles once each is known to name an
+// entity, or else the entities on the named layers, or every model-space entity when no layer
+// is named either. A handle that names no entity is reported by name.
+std::optional<std::vector<std::string>> HandlesOf(const BatchContext& c, const std::string& command,
+                                                  const std::vector<std::string>& layerNames,
+                                                  const std::vector<std::string>& given) {
+  const std::set<std::string> layers(layerNames.begin(), layerNames.end());
   std::set<std::string> present;
   std::vector<std::string> handles;
   for (const auto& e : c.host.Document().modelSpace) {
@@ -108,18 +109,19 @@ std::optional<std::vector<std::string>> BuildingHandles(const BatchContext& c,
       handles.push_back(e.entity.common.handle);
     }
   }
-  if (c.options.buildingHandles.empty()) return handles;
-  for (const std::string& handle : c.options.buildingHandles) {
+  if (given.empty()) return handles;
+  for (const std::string& handle : given) {
     if (present.count(UpperAscii(handle)) == 0) {
       c.err << "vorn-batch: " << command << ": no entity has the handle " << handle << "\n";
       return std::nullopt;
     }
   }
-  return c.options.buildingHandles;
+  return given;
 }
 
 bool PickBuilding(BatchContext& c, const std::string& command) {
-  const std::optional<std::vector<std::string>> handles = BuildingHandles(c, command);
+  const std::optional<std::vector<std::string>> handles =
+      HandlesOf(c, command, c.options.buildingLayers, c.options.buildingHandles);
   if (!handles) return false;
   if (handles->empty()) {
     c.err << "vorn-batch: " << command << ": no entities to pick as the building"
@@ -258,26 +260,6 @@ bool RunAnnotate(BatchContext& c) {
     return false;
   }
   return true;
-}
-
-// The handles on the given layers, or the given handles once each is known to name an entity.
-std::optional<std::vector<std::string>> HandlesOf(const BatchContext& c, const std::string& command,
-                                                  const std::vector<std::string>& layerNames,
-                                                  const std::vector<std::string>& given) {
-  const std::set<std::string> layers(layerNames.begin(), layerNames.end());
-  std::set<std::string> present;
-  std::vector<std::string> handles;
-  for (const auto& e : c.host.Document().modelSpace) {
-    present.insert(UpperAscii(e.entity.common.handle));
-    if (layers.count(e.entity.common.layer) > 0) handles.push_back(e.entity.common.handle);
-  }
-  for (const std::string& handle : given) {
-    if (present.count(UpperAscii(handle)) == 0) {
-      c.err << "vorn-batch: " << command << ": no entity has the handle " << handle << "\n";
-      return std::nullopt;
-    }
-  }
-  return layerNames.empty() ? given : handles;
 }
 
 // The deemed boundary lines of the site named by --site-layer or --site-handle.

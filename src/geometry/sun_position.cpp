@@ -1,5 +1,6 @@
 #include "geometry/sun_position.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -97,6 +98,15 @@ std::string TimeToHM(double t) {
   const int minutes = static_cast<int>(std::trunc((t - hours) * 60.0));
   char text[32];
   std::snprintf(text, sizeof text, "%2.2d:%2.2d", hours, minutes);
+  return text;
+}
+
+std::string ElapsedText(std::chrono::steady_clock::duration elapsed) {
+  const long long seconds =
+      std::max<long long>(std::chrono::duration_cast<std::chrono::seconds>(elapsed).count(), 0);
+  char text[48];
+  std::snprintf(text, sizeof text, "%lld:%.2lld:%.2lld", seconds / 3600, seconds / 60 % 60,
+                seconds % 60);
   return text;
 }
 

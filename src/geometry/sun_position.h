@@ -2,6 +2,7 @@
 // season, latitude and true north, the placement of a shadow point, and times as text.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "geometry/records.h"
@@ -48,5 +49,17 @@ TAcadPoint ShadowPoint(const TAcadPoint& p, double h, double direction, double r
 
 std::string TimeToHMS(double t);  // "08:30'00\"", seconds raised to a multiple of 5
 std::string TimeToHM(double t);   // "08:30", minutes truncated
+
+// The length of a run as hours, minutes and seconds, "0:01:23" (whole seconds, truncated).
+std::string ElapsedText(std::chrono::steady_clock::duration elapsed);
+
+// A run's clock, started when made.
+class ElapsedTime {
+ public:
+  std::string Text() const { return ElapsedText(std::chrono::steady_clock::now() - start_); }
+
+ private:
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
 
 }  // namespace vorn

@@ -105,6 +105,24 @@ class FloorStepper {
   std::int64_t den_, q_, rem_, dq_, drem_;
 };
 
+// The pixels AccumulateRaster looks at for these bounds: the rows from rowTop to rowBottom,
+// and the whole bytes from the one holding colMin up to the first that starts beyond colMax.
+// The painted pixels normally lie well inside; the fast form keeps to the same window so that
+// it counts exactly the same pixels whatever the bounds say.
+struct CountedWindow {
+  int rowFirst, rowLast, colFirst, colLast;
+  CountedWindow(const PaintBounds& b, int n) {
+    const int lastByteOfRow = n / 8 - 1;
+    const int firstByte = std::max(b.colMin, 0) / 8;
+    const int lastByte =
+        std::min(b.colMax < 0 ? firstByte : std::max(firstByte, b.colMax / 8 + 1), lastByteOfRow);
+    rowFirst = std::max(b.rowTop, 0);
+    rowLast = std::min(b.rowBottom, n - 1);
+    colFirst = 8 * firstByte;
+    colLast = 8 * lastByte + 7;
+  }
+};
+
 // The fast form of one share of the instants: each polygon's covered columns per row (the
 // same rule as FillPolygonReference, as one run per row since the polygon is convex) are set
 // in a row bitset, whose runs of set bits are then added as +1 / -1 into a difference array.
@@ -124,11 +142,13 @@ class SpanAccumulator {
     polygons_.reserve(maxPolygons);
   }
 
-  void AddInstant(const Workspace& ws, const Sampling& s, int k) {
+  void AddInstant(const InstantPolygons& polygonsAt, double t) {
     polygons_.clear();
-    if (!ShadowPolygons(ws, s.Instant(k), s.planeHeight, s.map, polygons_)) return;
+    const std::optional<PaintBounds> bounds = polygonsAt(t, polygons_);
+    if (!bounds) return;
+    const CountedWindow window(*bounds, n_);
     int top = n_, bottom = -1;
-    for (const PixelPolygon& p : polygons_) AddPolygon(p, top, bottom);
+    for (const PixelPolygon& p : polygons_) AddPolygon(p, window, top, bottom);
     for (int r = top; r <= bottom; ++r) AddRuns(r);
   }
 
@@ -186,14 +206,14 @@ class SpanAccumulator {
     }
   }
 
-  void AddPolygon(const PixelPolygon& p, int& top, int& bottom) {
+  void AddPolygon(const PixelPolygon& p, const CountedWindow& window, int& top, int& bottom) {
     std::int64_t rMin = p.v[0].r, rMax = p.v[0].r;
     for (int i = 1; i < p.count; ++i) {
       rMin = std::min(rMin, p.v[i].r);
       rMax = std::max(rMax, p.v[i].r);
     }
-    const std::int64_t r0 = std::max<std::int64_t>(rMin, 0);
-    const std::int64_t r1 = std::min<std::int64_t>(rMax, n_ - 1);
+    const std::int64_t r0 = std::max<std::int64_t>(rMin, window.rowFirst);
+    const std::int64_t r1 = std::min<std::int64_t>(rMax, window.rowLast);
     if (r0 > r1) return;
     std::fill(lo_.begin() + r0, lo_.begin() + r1 + 1, std::numeric_limits<std::int32_t>::max());
     std::fill(hi_.begin() + r0, hi_.begin() + r1 + 1, std::numeric_limits<std::int32_t>::min());
@@ -203,8 +223,8 @@ class SpanAccumulator {
       for (int i = 0; i < p.count; ++i) AddEdge(p.v[i], p.v[(i + 1) % p.count], r0, r1);
     }
     for (std::int64_t r = r0; r <= r1; ++r) {
-      const std::int32_t first = std::max<std::int32_t>(lo_[r], 0);
-      const std::int32_t last = std::min<std::int32_t>(hi_[r], n_ - 1);
+      const std::int32_t first = std::max<std::int32_t>(lo_[r], window.colFirst);
+      const std::int32_t last = std::min<std::int32_t>(hi_[r], window.colLast);
       if (first <= last) SetRun(static_cast<int>(r), first, last);
     }
     top = std::min(top, static_cast<int>(r0));
@@ -271,23 +291,42 @@ int WorkerCount() {
   return static_cast<int>(std::clamp(hardware, 1u, 2u));
 }
 
-bool SampleReference(Workspace& ws, const Sampling& s, const InstantHook& hook) {
+bool LetThrough(const InstantHook& hook, int k, double t) { return !hook || hook(k, t); }
+
+// Fills the instant's polygons pixel by pixel, as a platform's polygon fill would.
+std::optional<PaintBounds> PaintInstant(const InstantPolygons& polygonsAt, double t,
+                                        BitRaster& raster, std::vector<PixelPolygon>& polygons) {
+  polygons.clear();
+  const std::optional<PaintBounds> bounds = polygonsAt(t, polygons);
+  if (!bounds) return std::nullopt;
+  for (const PixelPolygon& p : polygons) FillPolygonReference(raster, p);
+  return bounds;
+}
+
+InstantPolygons GroundPolygons(const Workspace& ws, const Sampling& s) {
+  return [&ws, &s](double t, std::vector<PixelPolygon>& polygons) {
+    return ShadowPolygons(ws, t, s.planeHeight, s.map, polygons);
+  };
+}
+
+bool SampleReference(Workspace& ws, const Sampling& s, const InstantPolygons& polygonsAt,
+                     const InstantHook& hook) {
   BitRaster raster(s.map.n);
   std::vector<PixelPolygon> polygons;
   const int count = s.Count();
   for (int k = 1; k < count; ++k) {
     const double t = s.Instant(k);
-    if (!hook(k, t)) return false;
+    if (!LetThrough(hook, k, t)) return false;
     raster.FillWhite();
-    if (const auto bounds = PaintGroundShadows(ws, t, s.planeHeight, s.map.x0, s.map.y0, s.map.cell,
-                                               raster, polygons)) {
+    if (const auto bounds = PaintInstant(polygonsAt, t, raster, polygons)) {
       AccumulateRaster(raster, *bounds, ws.DurationGrid);
     }
   }
   return true;
 }
 
-bool SampleFast(Workspace& ws, const Sampling& s, const InstantHook& hook) {
+bool SampleFast(Workspace& ws, const Sampling& s, const InstantPolygons& polygonsAt,
+                const InstantHook& hook) {
   const int workers = WorkerCount();
   std::vector<SpanAccumulator> shares;
   shares.reserve(workers);
@@ -298,10 +337,10 @@ bool SampleFast(Workspace& ws, const Sampling& s, const InstantHook& hook) {
   for (int k0 = 1; k0 < count; k0 += kBlock) {
     const int k1 = std::min(count, k0 + kBlock);
     for (int k = k0; k < k1; ++k) {
-      if (!hook(k, s.Instant(k))) return false;
+      if (!LetThrough(hook, k, s.Instant(k))) return false;
     }
     const auto work = [&](int w) {
-      for (int k = k0 + w; k < k1; k += workers) shares[w].AddInstant(ws, s, k);
+      for (int k = k0 + w; k < k1; k += workers) shares[w].AddInstant(polygonsAt, s.Instant(k));
     };
     std::vector<std::thread> threads;
     for (int w = 1; w < workers; ++w) {
@@ -472,12 +511,12 @@ std::optional<PaintBounds> PaintGroundShadows(const Workspace& ws, double t, dou
 std::optional<PaintBounds> PaintGroundShadows(const Workspace& ws, double t, double h, double x0,
                                               double y0, double cell, BitRaster& raster,
                                               std::vector<PixelPolygon>& polygons) {
-  polygons.clear();
   const RasterMapping map{x0, y0, cell, raster.Size()};
-  const auto bounds = ShadowPolygons(ws, t, h, map, polygons);
-  if (!bounds) return std::nullopt;
-  for (const PixelPolygon& p : polygons) FillPolygonReference(raster, p);
-  return bounds;
+  return PaintInstant(
+      [&](double instant, std::vector<PixelPolygon>& out) {
+        return ShadowPolygons(ws, instant, h, map, out);
+      },
+      t, raster, polygons);
 }
 
 void AccumulateRaster(const BitRaster& raster, const PaintBounds& b,
@@ -506,16 +545,22 @@ int Sampling::Count() const {
   return static_cast<int>(std::min(count, 1e7));
 }
 
-bool SampleDurations(Workspace& ws, const Sampling& sampling, AccumulationMethod method,
-                     const InstantHook& hook) {
+bool SampleShadowDurations(Workspace& ws, const Sampling& sampling,
+                           const InstantPolygons& polygonsAt, AccumulationMethod method,
+                           const InstantHook& hook) {
   // The counters have room for rasters up to their own size, in whole bytes of pixels.
   const int n = sampling.map.n;
   if (n <= 0 || n > kDurationGridSide || n % 8 != 0) return false;
   if (ws.DurationGrid.size() != std::size_t(kDurationGridSide) * kDurationGridSide) {
     ClearDurationGrid(ws);
   }
-  return method == AccumulationMethod::kReference ? SampleReference(ws, sampling, hook)
-                                                  : SampleFast(ws, sampling, hook);
+  return method == AccumulationMethod::kReference ? SampleReference(ws, sampling, polygonsAt, hook)
+                                                  : SampleFast(ws, sampling, polygonsAt, hook);
+}
+
+bool SampleDurations(Workspace& ws, const Sampling& sampling, AccumulationMethod method,
+                     const InstantHook& hook) {
+  return SampleShadowDurations(ws, sampling, GroundPolygons(ws, sampling), method, hook);
 }
 
 }  // namespace vorn

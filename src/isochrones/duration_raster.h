@@ -115,7 +115,7 @@ struct Sampling {
   double firstHour = 8.0;
   double lastHour = 16.0;
   double stepMinutes = 1.0;
-  double planeHeight = 0.0;  // mm
+  double planeHeight = 0.0;  // mm, of the ground shadows
   RasterMapping map;
   int Count() const;
   double Instant(int k) const { return firstHour + stepMinutes * k / 60.0; }
@@ -124,13 +124,26 @@ struct Sampling {
 enum class AccumulationMethod { kReference, kFast };
 
 // Called on the calling thread before instant k (time t) is sampled; false stops the sampling.
+// An empty hook lets every instant through.
 using InstantHook = std::function<bool(int k, double t)>;
 
-// Accumulates every instant of the sampling into ws.DurationGrid (which the caller has
-// cleared). The fast form computes the same counters from per-row spans and difference
-// arrays, with the instants shared among worker threads; the hook still sees every instant in
-// order. False when the hook stopped it (the counters then mean nothing) or when the raster
-// size is not a multiple of 8 up to 2000.
+// The shadow polygons of one instant in raster pixels, appended to `polygons`, and the raster
+// bounds the accumulation scans; nothing when the instant paints nothing. Called from worker
+// threads at once, so it must only read shared state.
+using InstantPolygons =
+    std::function<std::optional<PaintBounds>(double t, std::vector<PixelPolygon>& polygons)>;
+
+// Accumulates the polygons of every instant of the sampling into ws.DurationGrid (which the
+// caller has cleared). The reference form fills each instant's polygons into the bit raster
+// and accumulates it byte by byte; the fast form computes the same counters from per-row
+// spans and difference arrays, with the instants shared among worker threads; the hook still
+// sees every instant in order. False when the hook stopped it (the counters then mean
+// nothing) or when the raster size is not a multiple of 8 up to 2000.
+bool SampleShadowDurations(Workspace& ws, const Sampling& sampling,
+                           const InstantPolygons& polygonsAt, AccumulationMethod method,
+                           const InstantHook& hook);
+
+// The same for the ground shadows on the sampling's plane (PaintGroundShadows).
 bool SampleDurations(Workspace& ws, const Sampling& sampling, AccumulationMethod method,
                      const InstantHook& hook);
 

@@ -1,7 +1,6 @@
 #include "isochrones/wall_isochrones.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 #include "dxf/number_format.h"
@@ -14,15 +13,6 @@ namespace {
 
 constexpr double kRadToDeg = 57.29577951308232;
 constexpr double kWallRangeLevelHours = 1.0;  // the shortest wall level
-
-// Hours, minutes and seconds since the start, as "0:01:23".
-std::string ElapsedText(std::chrono::steady_clock::time_point start) {
-  const auto seconds =
-      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
-          .count();
-  const auto two = [](long long v) { return (v < 10 ? "0" : "") + std::to_string(v); };
-  return std::to_string(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
-}
 
 struct ElevationExtent {
   double xmin = 0.0, ymin = 0.0, xmax = 0.0, ymax = 0.0;
@@ -39,19 +29,14 @@ struct ElevationExtent {
   }
 };
 
-// Samples the instants k = 1 ... count - 1 of the period at `stepMinutes` into ws.DurationGrid.
-bool SampleWall(Workspace& ws, double firstHour, double lastHour, double stepMinutes, double x0,
-                double y0, double cell, BitRaster& raster, const InstantHook& hook) {
-  const int count = static_cast<int>(std::trunc((lastHour - firstHour) * 60.0 / stepMinutes));
-  for (int k = 1; k < count; ++k) {
-    const double t = firstHour + stepMinutes * k / 60.0;
-    if (hook && !hook(k, t)) return false;
-    raster.FillWhite();
-    if (const auto bounds = PaintWallShadows(ws, t, x0, y0, cell, raster)) {
-      AccumulateRaster(raster, *bounds, ws.DurationGrid);
-    }
-  }
-  return true;
+Sampling WallSampling(double firstHour, double lastHour, double stepMinutes, double x0, double y0,
+                      double cell, int n) {
+  Sampling s;
+  s.firstHour = firstHour;
+  s.lastHour = lastHour;
+  s.stepMinutes = stepMinutes;
+  s.map = RasterMapping{x0, y0, cell, n};
+  return s;
 }
 
 void WriteText(DxfDocument& doc, const WallDiagramParameters& params, const TAcadPoint& at,
@@ -75,9 +60,10 @@ int WallLevelColor(int K) {
   return K >= 0 && K < kWallLevelCount ? kColours[K] : 7;
 }
 
-std::optional<PaintBounds> PaintWallShadows(const Workspace& ws, double t, double x0, double y0,
-                                            double cell, BitRaster& raster) {
-  if (ws.BuildingEdges.empty() || !(cell > 0.0)) return std::nullopt;
+std::optional<PaintBounds> WallShadowPolygons(const Workspace& ws, double t,
+                                              const RasterMapping& map,
+                                              std::vector<PixelPolygon>& polygons) {
+  if (ws.BuildingEdges.empty() || !(map.cell > 0.0)) return std::nullopt;
   const SunPos sun = GetSunPos(ws.sun, t, ws.sun.SunDeclination);
   if (!sun.ok) return std::nullopt;
   const double d = 4.5 * kPi - (sun.azimuth + ws.sun.NorthAngle);
@@ -86,8 +72,6 @@ std::optional<PaintBounds> PaintWallShadows(const Workspace& ws, double t, doubl
   const double m = WallLength(wall);
   const TAcadPoint e1 = PolarPoint(wall.st, w, -100 * m);
   const TAcadPoint e2 = PolarPoint(wall.ed, w, 100 * m);
-  const int n = raster.Size();
-  const RasterMapping map{x0, y0, cell, n};
   ElevationExtent extent;
   for (const TLineEnt& e : ws.BuildingEdges) {
     if (!(e.st.z > 0.0 || e.ed.z > 0.0)) continue;
@@ -102,8 +86,8 @@ std::optional<PaintBounds> PaintWallShadows(const Workspace& ws, double t, doubl
     const double v1 = e.st.z - PointDist(e.st, c1) / sun.ratio;
     const double v2 = e.ed.z - PointDist(e.ed, c2) / sun.ratio;
     const double v1Foot = v1 - e.st.z, v2Foot = v2 - e.ed.z;
-    FillPolygonReference(raster, HullOfCorners({map.Map(u1, v1), map.Map(u2, v2),
-                                                map.Map(u2, v2Foot), map.Map(u1, v1Foot)}));
+    polygons.push_back(HullOfCorners(
+        {map.Map(u1, v1), map.Map(u2, v2), map.Map(u2, v2Foot), map.Map(u1, v1Foot)}));
     extent.Add(u1, v1);
     extent.Add(u2, v2);
     extent.Add(u1, v1Foot);
@@ -111,14 +95,32 @@ std::optional<PaintBounds> PaintWallShadows(const Workspace& ws, double t, doubl
   }
   if (!extent.any) return std::nullopt;
   const auto clampTo = [&](std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, 0, n - 1));
+    return static_cast<int>(std::clamp<std::int64_t>(v, 0, map.n - 1));
   };
   return PaintBounds{clampTo(map.Column(extent.xmin)), clampTo(map.Column(extent.xmax)),
                      clampTo(map.RowOf(extent.ymax)), clampTo(map.RowOf(extent.ymin))};
 }
 
+std::optional<PaintBounds> PaintWallShadows(const Workspace& ws, double t, double x0, double y0,
+                                            double cell, BitRaster& raster) {
+  std::vector<PixelPolygon> polygons;
+  const auto bounds =
+      WallShadowPolygons(ws, t, RasterMapping{x0, y0, cell, raster.Size()}, polygons);
+  if (!bounds) return std::nullopt;
+  for (const PixelPolygon& p : polygons) FillPolygonReference(raster, p);
+  return bounds;
+}
+
+bool SampleWallDurations(Workspace& ws, const Sampling& sampling, AccumulationMethod method,
+                         const InstantHook& hook) {
+  const InstantPolygons polygonsAt = [&ws, &sampling](double t, std::vector<PixelPolygon>& out) {
+    return WallShadowPolygons(ws, t, sampling.map, out);
+  };
+  return SampleShadowDurations(ws, sampling, polygonsAt, method, hook);
+}
+
 ToujiRange GetKabeToujiHani(Workspace& ws, double firstHour, double lastHour,
-                            const InstantHook& hook) {
+                            const InstantHook& hook, AccumulationMethod method) {
   ClearDurationGrid(ws);
   const int n = kRangeRasterSize;
   ElevationBox box;
@@ -127,8 +129,8 @@ ToujiRange GetKabeToujiHani(Workspace& ws, double firstHour, double lastHour,
   const double x0 = box.xmin - 0.025 * w, y0 = box.ymin - 0.025 * h;
   const double x1 = box.xmax + 0.025 * w, y1 = box.ymax + 0.025 * h;
   const double cell = (x1 - x0 > y1 - y0 ? x1 - x0 : y1 - y0) / n;
-  BitRaster raster(n);
-  SampleWall(ws, firstHour, lastHour, kRangeStepMinutes, x0, y0, cell, raster, hook);
+  SampleWallDurations(ws, WallSampling(firstHour, lastHour, kRangeStepMinutes, x0, y0, cell, n),
+                      method, hook);
   const double threshold = kWallRangeLevelHours * 60.0 / kRangeStepMinutes;
   int cMin = n - 1, rMin = n - 1, cMax = 0, rMax = 0;
   for (int r = 0; r < n; ++r) {
@@ -177,10 +179,11 @@ void AppendWallContour(DxfDocument& doc, const std::vector<TTempPoint>& contour,
 WallIsochroneEnd DrawKabeTouji(Workspace& ws, const WallIsochroneParameters& params,
                                RunMonitor& monitor, const WallIsochroneView& view,
                                DxfDocument& doc) {
-  const auto start = std::chrono::steady_clock::now();
+  const ElapsedTime elapsed;
   const double H = WallHeight(ws.WallLine);
   const double m = WallLength(ws.WallLine);
-  const ToujiRange range = GetKabeToujiHani(ws, params.firstHour, params.lastHour, {});
+  const ToujiRange range =
+      GetKabeToujiHani(ws, params.firstHour, params.lastHour, {}, params.sampling);
   view.progress(0, 0);
   const double stepMinutes = EvalSecondsFor(params.stepItem) / 60.0;
   ClearDurationGrid(ws);
@@ -191,15 +194,15 @@ WallIsochroneEnd DrawKabeTouji(Workspace& ws, const WallIsochroneParameters& par
   if (!(cell > 0.0)) return WallIsochroneEnd::kNoRange;
 
   BitRaster raster(n);
-  const int count =
-      static_cast<int>(std::trunc((params.lastHour - params.firstHour) * 60.0 / stepMinutes));
-  const bool sampled = SampleWall(ws, params.firstHour, params.lastHour, stepMinutes, range.txmin,
-                                  range.tymin, cell, raster, [&](int k, double t) {
-                                    view.progressLabel("時刻：" + TimeToHM(t));
-                                    view.progress(count, k + 1);
-                                    monitor.ProcessMessages();
-                                    return monitor.Running();
-                                  });
+  const Sampling sampling = WallSampling(params.firstHour, params.lastHour, stepMinutes,
+                                         range.txmin, range.tymin, cell, n);
+  const int count = sampling.Count();
+  const bool sampled = SampleWallDurations(ws, sampling, params.sampling, [&](int k, double t) {
+    view.progressLabel("時刻：" + TimeToHM(t));
+    view.progress(count, k + 1);
+    monitor.ProcessMessages();
+    return monitor.Running();
+  });
   int written = 0;
   bool stopped = !sampled;
   if (sampled) {
@@ -238,7 +241,7 @@ WallIsochroneEnd DrawKabeTouji(Workspace& ws, const WallIsochroneParameters& par
     }
   }
   view.progress(kWallLevelCount, 0);
-  view.progressLabel("所要時間 : " + ElapsedText(start));
+  view.progressLabel("所要時間 : " + elapsed.Text());
   view.meshLabel("ﾒｯｼｭｻｲｽﾞ : " + FormatFixed(cell, 1));
   if (stopped || !monitor.Running()) return WallIsochroneEnd::kStopped;
   return written > 0 ? WallIsochroneEnd::kDrawn : WallIsochroneEnd::kNothingDrawn;

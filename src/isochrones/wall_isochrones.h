@@ -24,18 +24,31 @@ inline constexpr int kWallLevelCount = 8;  // 8, 7, ... 1 hours
 // ACI colour of wall level K (0 for 8 hours ... 7 for 1 hour).
 int WallLevelColor(int K);
 
-// The shadow of the building's vertical faces on the wall's plane at t (ws.WallLine, ws.sun
-// set), painted black into the raster over (x0, y0) in elevation coordinates; the raster
-// bounds of what was painted. Nothing without a building, a cell, a sun or a face whose
-// shadow reaches the wall's line.
+// The shadows of the building's vertical faces on the wall's plane at t (ws.WallLine, ws.sun
+// set) as raster polygons over the mapping in elevation coordinates, one per face, appended
+// to `polygons`; the raster bounds of what they cover. Nothing without a building, a cell, a
+// sun or a face whose shadow reaches the wall's line.
+std::optional<PaintBounds> WallShadowPolygons(const Workspace& ws, double t,
+                                              const RasterMapping& map,
+                                              std::vector<PixelPolygon>& polygons);
+
+// Those shadows painted black into the raster over (x0, y0); the raster bounds of what was
+// painted.
 std::optional<PaintBounds> PaintWallShadows(const Workspace& ws, double t, double x0, double y0,
                                             double cell, BitRaster& raster);
+
+// Accumulates the wall shadows of every instant of the sampling (its plane height plays no
+// part) into ws.DurationGrid, in the reference form (PaintWallShadows and AccumulateRaster)
+// or the fast one, which gives the same counters. False when the hook stopped it.
+bool SampleWallDurations(Workspace& ws, const Sampling& sampling, AccumulationMethod method,
+                         const InstantHook& hook);
 
 // The evaluation range on the wall's plane: the cells shaded for an hour on a 480-cell raster
 // sampled every two minutes over the hourly wall shadows' box, with a margin of ten cells.
 // Reversed when no cell is shaded that long. Leaves its counts in ws.DurationGrid.
 ToujiRange GetKabeToujiHani(Workspace& ws, double firstHour, double lastHour,
-                            const InstantHook& hook);
+                            const InstantHook& hook,
+                            AccumulationMethod method = AccumulationMethod::kFast);
 
 // One traced contour of level K: closed through its points, trimmed to the wall face and
 // written as open polylines in the level's colour with a label turned along each.
@@ -47,6 +60,7 @@ struct WallIsochroneParameters {
   double lastHour = 16.0;
   int stepItem = 1;   // the evaluation-step item ("10秒", "30秒", "60秒")
   int smoothing = 4;  // always applied on the wall
+  AccumulationMethod sampling = AccumulationMethod::kFast;
   WallDiagramParameters drawing;
 };
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <utility>
 
 #include "geometry/point_ops.h"
 
@@ -142,6 +144,18 @@ TEST(TimeText, SecondsRoundUpToFiveAndCarryMinutesTruncate) {
     EXPECT_EQ(TimeToHMS(c.t), c.hms) << c.t;
     EXPECT_EQ(TimeToHM(c.t), c.hm) << c.t;
   }
+}
+
+TEST(TimeText, ElapsedTimeAsHoursMinutesAndSeconds) {
+  using std::chrono::milliseconds;
+  using std::chrono::seconds;
+  const std::pair<std::chrono::steady_clock::duration, const char*> cases[] = {
+      {seconds(0), "0:00:00"},    {milliseconds(59999), "0:00:59"},
+      {seconds(83), "0:01:23"},   {seconds(3599), "0:59:59"},
+      {seconds(3600), "1:00:00"}, {seconds(12 * 3600 + 5 * 60 + 9), "12:05:09"},
+      {seconds(-3), "0:00:00"},
+  };
+  for (const auto& [elapsed, text] : cases) EXPECT_EQ(ElapsedText(elapsed), text) << text;
 }
 
 }  // namespace
