@@ -7,6 +7,7 @@
 #include "app/form_run_monitor.h"
 #include "app/main_form.h"
 #include "app/number_box.h"
+#include "app/undo_marked_document.h"
 #include "cad/cad_operations.h"
 #include "cad/diagram_insertion.h"
 #include "dxf/dxf_document.h"
@@ -119,16 +120,11 @@ void TForm1::DrawVornLine(bool /*animate*/) {
     return;
   }
   const cad::CadLink link = MakeCadLink();
-  cad::CadDocumentPtr document;
-  bool undoMarkOpen = false;
+  UndoMarkedDocument session;
   try {
-    const cad::CadApplicationPtr application = cad_.connector.GetActiveObject(TargetProgID);
-    cad::ActivateCad(*application, link);
-    document = application->ActiveDocument();
-    document->StartUndoMark();
-    undoMarkOpen = true;
-    cad::LoadHiddenLinetype(*application, link);
-    cad::EnsureLayer(*application, params.layer);
+    session.Open(cad_.connector, TargetProgID, link);
+    cad::LoadHiddenLinetype(*session.application, link);
+    cad::EnsureLayer(*session.application, params.layer);
     BeginHourlyRun();
 
     DxfDocument dxf;
@@ -142,25 +138,17 @@ void TForm1::DrawVornLine(bool /*animate*/) {
     // happens inside the undo mark, so that one undo takes the whole diagram away.
     if (RunningFlag) {
       AddFrameClosing(dxf);
-      cad::SaveAndInsertDiagram(*application, *document, dxf, folders_.OutputFolder(),
-                                cad::InsertionRequest{}, link);
+      cad::SaveAndInsertDiagram(*session.application, *session.document, dxf,
+                                folders_.OutputFolder(), cad::InsertionRequest{}, link);
     }
-    undoMarkOpen = false;
-    document->EndUndoMark();
-    document->Regen(0);
+    session.Close();
     ProgressBar1.Position = 0;
   } catch (const cad::CadIdleTimeout&) {
     // The user has been told that the CAD stays busy.
   } catch (const cad::CadError&) {
     ShowMessage(kShadowFailed);
   }
-  // A CAD left inside an open undo mark would fold the user's next edits into this group.
-  if (undoMarkOpen) {
-    try {
-      document->EndUndoMark();
-    } catch (const cad::CadError&) {
-    }
-  }
+  session.CloseLeftOpen();
   EndHourlyRun();
 }
 

@@ -12,6 +12,7 @@
 #include "app/main_form.h"
 #include "app/number_box.h"
 #include "app/result_grids.h"
+#include "app/undo_marked_document.h"
 #include "cad/cad_operations.h"
 #include "dxf/number_format.h"
 #include "shadows/hourly_diagram.h"
@@ -263,16 +264,11 @@ void TForm1::DrawNiniText() {
   if (!RunCommand([&] { height = BoxToDouble(Edit38); })) return;
   TStringGrid& grid = StringGrid2;
   const cad::CadLink link = MakeCadLink();
-  cad::CadDocumentPtr document;
-  bool undoMarkOpen = false;
+  UndoMarkedDocument session;
   try {
-    const cad::CadApplicationPtr application = cad_.connector.GetActiveObject(TargetProgID);
-    cad::ActivateCad(*application, link);
-    document = application->ActiveDocument();
-    document->StartUndoMark();
-    undoMarkOpen = true;
+    session.Open(cad_.connector, TargetProgID, link);
     const std::shared_ptr<cad::CadBlock> block =
-        cad::CreateNumberedBlock(*document, cad::kBlockPrefix);
+        cad::CreateNumberedBlock(*session.document, cad::kBlockPrefix);
     std::vector<AnnotationRow> rows;
     for (int r = 1; r < grid.RowCount(); ++r) {
       if (grid.Cells(3, r).empty()) grid.SetCell(3, r, std::to_string(r));
@@ -284,22 +280,14 @@ void TForm1::DrawNiniText() {
     }
     AddAnnotationTexts(*block, AnnotationLayout(rows, Edit6.Text, RadioGroup3.ItemIndex, height),
                        height);
-    cad::InsertBlockByUser(*application, *document, *block, link, MainWindow());
-    undoMarkOpen = false;
-    document->EndUndoMark();
-    document->Regen(0);
+    cad::InsertBlockByUser(*session.application, *session.document, *block, link, MainWindow());
+    session.Close();
   } catch (const cad::CadIdleTimeout&) {
     // The user has been told that the CAD stays busy.
   } catch (const cad::CadError&) {
     ShowMessage(kPointEntryError);
   }
-  // A CAD left inside an open undo mark would fold the user's next edits into this group.
-  if (undoMarkOpen) {
-    try {
-      document->EndUndoMark();
-    } catch (const cad::CadError&) {
-    }
-  }
+  session.CloseLeftOpen();
   shell_.RestoreMainWindow();
 }
 

@@ -10,6 +10,7 @@
 #include "app/main_form.h"
 #include "app/number_box.h"
 #include "app/result_grids.h"
+#include "app/undo_marked_document.h"
 #include "cad/cad_operations.h"
 #include "cad/diagram_insertion.h"
 #include "dxf/number_format.h"
@@ -361,11 +362,10 @@ void PickAndDraw(TForm1& f, int typ) {
     return;
   }
   if (!cad::IsCadActive(f.cad().connector, f.TargetProgID)) return;
+  UndoMarkedDocument session;
   GuardCad(f, [&] {
-    const cad::CadApplicationPtr app = f.cad().connector.GetActiveObject(f.TargetProgID);
-    cad::ActivateCad(*app, f.MakeCadLink());
-    const cad::CadDocumentPtr doc = app->ActiveDocument();
-    doc->StartUndoMark();
+    session.Open(f.cad().connector, f.TargetProgID, f.MakeCadLink());
+    const cad::CadDocumentPtr& doc = session.document;
     doc->SetVariable("BLIPMODE", int32_t{1});
     f.workspace.AryPoint.clear();
     f.shell().MinimizeMainWindow();
@@ -405,9 +405,9 @@ void PickAndDraw(TForm1& f, int typ) {
     } else {
       f.UpDown6Click();
     }
-    doc->EndUndoMark();
-    doc->Regen(0);
+    session.Close();
   });
+  session.CloseLeftOpen();
 }
 
 void DrawSelectedRow(TForm1& f, int typ) {
@@ -420,11 +420,9 @@ void DrawSelectedRow(TForm1& f, int typ) {
     f.ShowMessage(kNoBuilding);
     return;
   }
+  UndoMarkedDocument session;
   GuardCad(f, [&] {
-    const cad::CadApplicationPtr app = f.cad().connector.GetActiveObject(f.TargetProgID);
-    cad::ActivateCad(*app, f.MakeCadLink());
-    const cad::CadDocumentPtr doc = app->ActiveDocument();
-    doc->StartUndoMark();
+    session.Open(f.cad().connector, f.TargetProgID, f.MakeCadLink());
     const int r = f.StringGrid1.Row;
     if (r <= 0) {
       f.ShowMessage(kNoRowSelected);
@@ -436,9 +434,9 @@ void DrawSelectedRow(TForm1& f, int typ) {
       f.ActiveControl = "StringGrid1";
       if (f.CheckBox9.Checked) f.StringGrid1.Row = r + 1 < f.StringGrid1.RowCount() ? r + 1 : 1;
     }
-    doc->EndUndoMark();
-    doc->Regen(0);
+    session.Close();
   });
+  session.CloseLeftOpen();
 }
 
 int LastFilledRow(const TStringGrid& grid) {
@@ -455,15 +453,15 @@ void DrawAllRows(TForm1& f, int typ) {
   }
   f.SetKernelProgress(true);
   if (!cad::IsCadActive(f.cad().connector, f.TargetProgID)) return;
+  UndoMarkedDocument session;
   GuardCad(f, [&] {
-    const cad::CadApplicationPtr app = f.cad().connector.GetActiveObject(f.TargetProgID);
-    cad::ActivateCad(*app, f.MakeCadLink());
-    const cad::CadDocumentPtr doc = app->ActiveDocument();
+    session.Connect(f.cad().connector, f.TargetProgID, f.MakeCadLink());
+    const cad::CadDocumentPtr& doc = session.document;
     if (f.workspace.BuildingEdges.empty()) {
       f.ShowMessage(kNoBuilding);
       return;
     }
-    doc->StartUndoMark();
+    session.StartUndoMark();
     const int last = LastFilledRow(f.StringGrid1);
     std::optional<TAcadPoint> start;
     if (last > 0) {
@@ -508,10 +506,11 @@ void DrawAllRows(TForm1& f, int typ) {
         }
       }
     }
-    doc->EndUndoMark();
+    session.Close(false);
     doc->Utility()->Prompt("天空図作成 ... 終了しました．");
     if (last == 0) f.ShowMessage(kNoPointData);
   });
+  session.CloseLeftOpen();
 }
 
 }  // namespace

@@ -20,18 +20,29 @@ struct UndoMarkedDocument {
   // Takes the running CAD, brings it to the front with no command of its own running and
   // opens the undo mark in its active document. Throws cad::CadError.
   void Open(cad::CadConnector& connector, std::string_view progId, const cad::CadLink& link) {
+    Connect(connector, progId, link);
+    StartUndoMark();
+  }
+
+  // The first half of Open, for a command that checks something in the CAD before its undo
+  // mark. Throws cad::CadError.
+  void Connect(cad::CadConnector& connector, std::string_view progId, const cad::CadLink& link) {
     application = connector.GetActiveObject(progId);
     cad::ActivateCad(*application, link);
     document = application->ActiveDocument();
+  }
+
+  // Throws cad::CadError.
+  void StartUndoMark() {
     document->StartUndoMark();
     undoMarkOpen = true;
   }
 
   // Throws cad::CadError.
-  void Close() {
+  void Close(bool regen = true) {
     undoMarkOpen = false;
     document->EndUndoMark();
-    document->Regen(0);
+    if (regen) document->Regen(0);
   }
 
   // After a failure: a mark still open is closed (and the drawing regenerated when asked);
