@@ -6,29 +6,13 @@
 
 #include <cmath>
 
+#include "bench_buildings.h"
 #include "geometry/point_ops.h"
 #include "sky/sky_factor.h"
 #include "sky/sky_projection.h"
 
 namespace vorn {
 namespace {
-
-void AddPrism(LineList& edges, const std::vector<TAcadPoint>& corners, double height) {
-  for (std::size_t i = 0; i < corners.size(); ++i) {
-    const TAcadPoint& a = corners[i];
-    const TAcadPoint& b = corners[(i + 1) % corners.size()];
-    for (double z : {0.0, height}) {
-      TLineEnt e;
-      e.st = {a.x, a.y, z};
-      e.ed = {b.x, b.y, z};
-      edges.push_back(e);
-    }
-    TLineEnt v;
-    v.st = {a.x, a.y, 0};
-    v.ed = {a.x, a.y, height};
-    edges.push_back(v);
-  }
-}
 
 LineList SampleSite() {
   LineList edges;
