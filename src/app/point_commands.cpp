@@ -37,6 +37,20 @@ bool HasPointRow(const TStringGrid& grid) {
   return false;
 }
 
+// What the shadow times and their annotation both need: a building and a point with
+// coordinates in the grid of the specific points; otherwise the message that says what is missing.
+bool CheckPointsAndBuilding(TForm1& f) {
+  if (f.workspace.BuildingEdges.empty()) {
+    f.ShowMessage(kNoBuildingData);
+    return false;
+  }
+  if (!HasPointRow(f.StringGrid2)) {
+    f.ShowMessage(kNoPointData);
+    return false;
+  }
+  return true;
+}
+
 void DeleteQuietly(cad::CadSelectionSet* selection) {
   if (selection == nullptr) return;
   try {
@@ -232,27 +246,13 @@ void TForm1::GetTokuteiJikan() {
 }
 
 void TForm1::RecalculatePointTimes() {
-  if (workspace.BuildingEdges.empty()) {
-    ShowMessage(kNoBuildingData);
-    return;
-  }
-  if (!HasPointRow(StringGrid2)) {
-    ShowMessage(kNoPointData);
-    return;
-  }
+  if (!CheckPointsAndBuilding(*this)) return;
   GetTokuteiJikan();
   Button15.Enabled = true;
 }
 
 void TForm1::Button15Click() {
-  if (workspace.BuildingEdges.empty()) {
-    ShowMessage(kNoBuildingData);
-    return;
-  }
-  if (!HasPointRow(StringGrid2)) {
-    ShowMessage(kNoPointData);
-    return;
-  }
+  if (!CheckPointsAndBuilding(*this)) return;
   if (cad::IsCadActive(cad_.connector, TargetProgID)) DrawNiniText();
 }
 
