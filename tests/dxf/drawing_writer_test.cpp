@@ -234,6 +234,9 @@ INSTANTIATE_TEST_SUITE_P(
         EscapeCase{"beyond_the_bmp", "\xF0\x9F\x98\x80", "ANSI_932", "\\U+D83D\\U+DE00",
                    "\xF0\x9F\x98\x80"},
         EscapeCase{"line_breaks", "two\r\nlines", "ANSI_932", "two  lines", "two  lines"},
+        // A text holding an escape's shape literally keeps it: its backslash is escaped.
+        EscapeCase{"literal_escape", "a\\U+0041 \\U+12 \\u+0041", "ANSI_932",
+                   "a\\U+005CU+0041 \\U+12 \\u+0041", "a\\U+0041 \\U+12 \\u+0041"},
         EscapeCase{"unicode_page_uses_cp932", "日影", "UTF-8", "日影", "日影"}),
     [](const auto& info) { return std::string(info.param.name); });
 
