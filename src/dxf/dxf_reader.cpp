@@ -506,10 +506,15 @@ std::vector<HeaderVariable> CollectHeader(TagCursor& cursor) {
 
 bool StoresUtf8(std::string_view version) { return version >= "AC1021"; }
 
+// The code page must be one the converter knows both ways, even where the text is stored as
+// UTF-8: a name of the right shape that it does not know ("ANSI_9491252") would otherwise fail
+// only at the first non-ASCII text, or when the drawing that opened is saved.
 TextDecoder DecoderFor(const Drawing& drawing, const DxfTag* codePageTag) {
-  if (StoresUtf8(drawing.version)) return TextDecoder("UTF-8");
   try {
-    return TextDecoder(EncodingForDwgCodePage(drawing.codePage));
+    const std::string encoding = EncodingForDwgCodePage(drawing.codePage);
+    EncodingToUtf8("0", encoding);
+    Utf8ToEncoding("0", encoding);
+    return TextDecoder(StoresUtf8(drawing.version) ? "UTF-8" : encoding);
   } catch (const CodePageError&) {
     const int line = codePageTag ? codePageTag->valueLine() : 1;
     throw DxfReadError("line " + std::to_string(line) + ": unknown code page " + drawing.codePage +
