@@ -257,6 +257,19 @@ TEST(R12Text, KeepsTheHeaderVariablesTheDrawingsUseDependsOn) {
   EXPECT_FALSE(back.headerTexts.contains("$TDCREATE"));
 }
 
+TEST(R12Text, LeavesOutAnIntegerVariableItsGroupCannotHold) {
+  for (const char* value : {"99999999999", "-32769", "32768", "2.5"}) {
+    Drawing drawing;
+    drawing.headerTexts = {{"$PDMODE", value}};
+    EXPECT_FALSE(ReadDxf(WriteDrawingR12(drawing)).headerTexts.contains("$PDMODE")) << value;
+  }
+  for (const char* value : {"-32768", "32767"}) {
+    Drawing drawing;
+    drawing.headerTexts = {{"$PDMODE", value}};
+    EXPECT_EQ(ReadDxf(WriteDrawingR12(drawing)).headerTexts.at("$PDMODE"), value);
+  }
+}
+
 TEST(R12Text, HandlesStayUniqueAndTheSeedIsAboveThemAll) {
   Drawing drawing;
   for (const char* handle : {"A", "A", "", "zz", "1B", "FFFFFFFFFFFFFFFF"}) {
