@@ -577,7 +577,8 @@ class R12Writer {
     Group(0, type);
     Group(5, handles_.ForEntity(common.handle, notes_.handlesAssigned));
     Name(8, UsedLayer(common.layer));
-    if (common.lineType) {
+    // An empty line type name names none: the entity keeps its layer's, as without group 6.
+    if (common.lineType && !common.lineType->empty()) {
       if (!IsByName(*common.lineType)) usedLineTypes_.insert(*common.lineType);
       Name(6, *common.lineType);
     }

@@ -192,13 +192,15 @@ TEST(R12Text, EveryNameTheEntitiesUseIsDefinedInTheTables) {
   Text text;
   text.style = "ROMAN";
   drawing.entities = {line, MakeEntity(text, "B", "")};
+  drawing.entities[1].common.lineType = "";
   const Drawing back = ReadDxf(WriteDrawingR12(drawing));
   std::vector<std::string> layers, lineTypes;
   for (const auto& layer : back.layers) layers.push_back(layer.name);
   for (const auto& lineType : back.lineTypes) lineTypes.push_back(lineType.name);
   EXPECT_EQ(layers, (std::vector<std::string>{"0", "壁", "NEW"}));
   EXPECT_THAT(lineTypes, ::testing::UnorderedElementsAre("HIDDEN2", "DOT", "CONTINUOUS"));
-  EXPECT_EQ(back.entities[1].common.layer, "0");  // an empty layer name has no R12 form
+  EXPECT_EQ(back.entities[1].common.layer, "0");   // an empty layer name has no R12 form
+  EXPECT_FALSE(back.entities[1].common.lineType);  // nor has an empty line type name
   EXPECT_THAT(RecordGroups(WriteDrawingR12(drawing), "STYLE"),
               ::testing::Contains(std::pair<int, std::string>{2, "STANDARD"}));
 }
