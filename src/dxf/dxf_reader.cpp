@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <span>
@@ -429,6 +430,20 @@ void ReadPolyline(TagCursor& cursor, Record header, TextDecoder& decoder, Entity
   sink.entities.push_back(std::move(entity));
 }
 
+// Saving draws an ellipse as points of its curve (R12 has no ELLIPSE): one whose curve reaches
+// beyond the range of numbers would open and then never save.
+Entity CheckedEllipse(Entity entity, const DxfTag& start) {
+  const auto& ellipse = std::get<Ellipse>(entity.data);
+  const auto largest = [](const TAcadPoint& p) {
+    return std::max({std::abs(p.x), std::abs(p.y), std::abs(p.z)});
+  };
+  // The minor axis is the major one turned about the extrusion and scaled by the ratio.
+  const double reach =
+      largest(ellipse.centre) + largest(ellipse.majorAxis) * (1.0 + 2.0 * std::abs(ellipse.ratio));
+  if (!std::isfinite(reach)) Fail(start, "the ELLIPSE reaches beyond the range of numbers");
+  return entity;
+}
+
 void ReadEntity(TagCursor& cursor, TextDecoder& decoder, EntitySink sink) {
   const Record record = cursor.TakeRecord();
   const std::string_view type = RecordType(record);
@@ -440,7 +455,7 @@ void ReadEntity(TagCursor& cursor, TextDecoder& decoder, EntitySink sink) {
   } else if (type == "ARC") {
     add(ParseEntity<Arc>(record, kArcFields, decoder));
   } else if (type == "ELLIPSE") {
-    add(ParseEntity<Ellipse>(record, kEllipseFields, decoder));
+    add(CheckedEllipse(ParseEntity<Ellipse>(record, kEllipseFields, decoder), record.front()));
   } else if (type == "TEXT") {
     add(ParseEntity<Text>(record, kTextFields, decoder));
   } else if (type == "POINT") {
