@@ -89,7 +89,9 @@ void DrawingWindow::BuildPanes() {
   dock->setFeatures(QDockWidget::NoDockWidgetFeatures);
   dock->setWidget(pane);
   addDockWidget(Qt::BottomDockWidgetArea, dock);
-  log_->setMinimumHeight(90);
+  log_->setMinimumHeight(60);
+  // A few lines of history, as a CAD's command line: the drawing keeps the room.
+  resizeDocks({dock}, {150}, Qt::Vertical);
   // Enter in the line reaches the window's key handler (the line passes it on), like Enter
   // over the drawing.
   coordinates_ = new QLabel(this);
@@ -168,6 +170,7 @@ bool DrawingWindow::OpenFile(const QString& path) {
   path_ = path;
   MarkSaved();
   AddRecent(path);
+  Echo(QStringLiteral("図面を開きました: ") + path);
   view_->ZoomExtents();
   Refresh();
   if (!report.skippedEntities.empty()) {
