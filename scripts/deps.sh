@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -euo pipefail
+# qt6-base-dev builds the desktop window; fonts-ipafont-gothic gives it a Japanese font.
 packages=(cmake ninja-build g++ clang libgtest-dev libgmock-dev libbenchmark-dev libboost-dev
-          python3 python3-ezdxf python3-shapely)
+          python3 python3-ezdxf python3-shapely qt6-base-dev fonts-ipafont-gothic)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,0 +1,93 @@
+// vorn: the desktop application. The main window over the form model, and the built-in
+// drawing host with a drawing (the one named on the command line, or a new one).
+//
+//   vorn [DRAWING.dxf] [--quit-after-start]
+//
+// --quit-after-start closes the window as soon as it has been shown, running the whole start-up
+// and shut-down (settings read and written) once: a smoke test for a build.
+#include <QApplication>
+#include <QTimer>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+#include "app/application.h"
+#include "cad/cad_interface.h"
+#include "cad/host/drawing_files.h"
+#include "cad/host/drawing_host.h"
+#include "ui/main_window.h"
+#include "ui/prompt_interaction.h"
+#include "ui/qt_shell.h"
+#include "ui/text.h"
+
+namespace {
+
+struct StartOptions {
+  std::optional<std::filesystem::path> drawing;
+  bool quitAfterStart = false;
+};
+
+// Nothing when the arguments are not understood (the usage has then been printed).
+std::optional<StartOptions> ParseStartOptions(const QStringList& arguments) {
+  StartOptions options;
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (argument == QStringLiteral("--quit-after-start")) {
+      options.quitAfterStart = true;
+    } else if (!argument.startsWith(QStringLiteral("--")) && !options.drawing) {
+      options.drawing = std::filesystem::path(argument.toStdU16String());
+    } else {
+      std::cerr << "usage: vorn [DRAWING.dxf] [--quit-after-start]\n";
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  const std::optional<StartOptions> options = ParseStartOptions(QApplication::arguments());
+  if (!options) return 2;
+
+  // The drawing the commands work on. Until a drawing window gives the user something to click
+  // in, picks are answered in input dialogs.
+  vorn::ui::PromptInteraction prompts;
+  vorn::cad::host::DxfDrawingFiles files;
+  vorn::cad::host::DrawingHost host(prompts, files);
+  host.NewDrawing();
+  if (options->drawing) {
+    try {
+      host.Open(*options->drawing);
+    } catch (const vorn::cad::CadError& e) {
+      std::cerr << "vorn: " << e.what() << "\n";
+    }
+  }
+
+  vorn::ui::QtShell shell(
+      std::filesystem::path(QCoreApplication::applicationFilePath().toStdU16String()));
+  vorn::cad::SystemClock clock;
+  vorn::VornApplication vorn(shell, vorn::CadEnvironment{host, host.Windows(), clock});
+
+  vorn::ui::MainWindow window(vorn.MainForm());
+  prompts.SetParent(&window);
+  shell.SetMainWindow(&window, [&window] { window.Refresh(); });
+  // The main window is the program: closing it writes the settings and ends the program, even
+  // while other windows are open.
+  window.OnClose([&vorn] {
+    vorn.Close();
+    QCoreApplication::quit();
+  });
+
+  // The drawing window joins here: it takes over the host's interaction, is where picks happen
+  // while the main window is minimised, and the main window stays on top of it:
+  //   DrawingWindow drawing(host, files);
+  //   host.SetInteraction(drawing.Interaction());
+  //   shell.SetPickWindow(&drawing);
+  //   drawing.show();
+
+  window.show();
+  if (options->quitAfterStart) QTimer::singleShot(0, &window, &QWidget::close);
+  return QApplication::exec();
+}
