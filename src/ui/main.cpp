@@ -20,6 +20,14 @@
 #include "ui/qt_shell.h"
 #include "ui/text.h"
 
+#ifdef VORN_HAS_DRAWING_WINDOW
+#include <QCloseEvent>
+#include <QSettings>
+#include <QWindow>
+
+#include "ui/drawing/drawing_window.h"
+#endif
+
 namespace {
 
 struct StartOptions {
@@ -44,6 +52,25 @@ std::optional<StartOptions> ParseStartOptions(const QStringList& arguments) {
   return options;
 }
 
+#ifdef VORN_HAS_DRAWING_WINDOW
+// Closing the main window ends the program: the drawing window is closed first, so its unsaved
+// changes are asked about, and answering Cancel keeps both windows open.
+class DrawingCloseGuard final : public QObject {
+ public:
+  explicit DrawingCloseGuard(QWidget& drawing) : drawing_(drawing) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Close && !drawing_.close()) {
+      event->ignore();
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QWidget& drawing_;
+};
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,6 +84,7 @@ int main(int argc, char** argv) {
   vorn::cad::host::DxfDrawingFiles files;
   vorn::cad::host::DrawingHost host(prompts, files);
   host.NewDrawing();
+#ifndef VORN_HAS_DRAWING_WINDOW
   if (options->drawing) {
     try {
       host.Open(*options->drawing);
@@ -64,11 +92,21 @@ int main(int argc, char** argv) {
       std::cerr << "vorn: " << e.what() << "\n";
     }
   }
+#endif
 
   vorn::ui::QtShell shell(
       std::filesystem::path(QCoreApplication::applicationFilePath().toStdU16String()));
   vorn::cad::SystemClock clock;
   vorn::VornApplication vorn(shell, vorn::CadEnvironment{host, host.Windows(), clock});
+
+#ifdef VORN_HAS_DRAWING_WINDOW
+  // The drawing window answers the host's requests from now on: the user picks in it while the
+  // main window is minimised. Its recent files live in the user's settings.
+  QSettings drawingSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Vorn"),
+                            QStringLiteral("vorn-drawing"));
+  vorn::ui::DrawingWindow drawing(host, drawingSettings);
+  shell.SetPickWindow(&drawing);
+#endif
 
   vorn::ui::MainWindow window(vorn.MainForm());
   prompts.SetParent(&window);
@@ -80,12 +118,16 @@ int main(int argc, char** argv) {
     QCoreApplication::quit();
   });
 
-  // The drawing window joins here: it takes over the host's interaction, is where picks happen
-  // while the main window is minimised, and the main window stays on top of it:
-  //   DrawingWindow drawing(host, files);
-  //   host.SetInteraction(drawing.Interaction());
-  //   shell.SetPickWindow(&drawing);
-  //   drawing.show();
+#ifdef VORN_HAS_DRAWING_WINDOW
+  DrawingCloseGuard guard(drawing);
+  window.installEventFilter(&guard);
+  drawing.show();
+  if (options->drawing) drawing.OpenFile(QString::fromStdU16String(options->drawing->u16string()));
+  // The main window stays above the drawing window, as it stays above a CAD.
+  window.winId();
+  drawing.winId();
+  window.windowHandle()->setTransientParent(drawing.windowHandle());
+#endif
 
   window.show();
   if (options->quitAfterStart) QTimer::singleShot(0, &window, &QWidget::close);
