@@ -343,6 +343,20 @@ TEST_F(HostDrawingTest, RedoBringsBackWhatUndoRemovedUntilANewChange) {
   EXPECT_FALSE(host.CanRedo());
 }
 
+TEST_F(HostDrawingTest, AReleasedInteractionIsAskedNoMore) {
+  host::ScriptedInteraction other;
+  other.Point({1, 2, 0});
+  user.Point({5, 6, 0});
+  host.ReleaseInteraction(other);  // not the one asked: nothing changes
+  EXPECT_EQ(doc->Utility()->GetPoint(std::nullopt, "p"), (TAcadPoint{5, 6, 0}));
+  host.SetInteraction(other);
+  EXPECT_EQ(doc->Utility()->GetPoint(std::nullopt, "p"), (TAcadPoint{1, 2, 0}));
+  host.ReleaseInteraction(other);
+  EXPECT_THROW(doc->Utility()->GetPoint(std::nullopt, "p"), CadError);
+  doc->SendCommand("ID ");  // the command ends as cancelled
+  EXPECT_EQ(other.Requests().size(), 1u);
+}
+
 TEST_F(HostDrawingTest, WindowAndCrossingHandlesMatchTheSelectionSets) {
   auto model = doc->ModelSpace();
   const auto inside = model->AddLine({1, 1, 0}, {2, 2, 0})->Handle();

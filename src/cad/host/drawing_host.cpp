@@ -85,6 +85,9 @@ void DrawingHost::Close() {
 bool DrawingHost::IsOpen() const { return state_->open; }
 std::filesystem::path DrawingHost::OpenedPath() const { return state_->openedPath; }
 void DrawingHost::SetInteraction(Interaction& interaction) { state_->interaction = &interaction; }
+void DrawingHost::ReleaseInteraction(const Interaction& interaction) {
+  if (state_->interaction == &interaction) state_->interaction = nullptr;
+}
 
 bool DrawingHost::HasActiveObject(std::string_view) { return state_->open; }
 

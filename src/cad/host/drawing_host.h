@@ -52,6 +52,9 @@ class DrawingHost final : public CadConnector {
   std::filesystem::path OpenedPath() const;
 
   void SetInteraction(Interaction& interaction);
+  // The host stops asking `interaction` (a window that goes away) when it is the one it asks;
+  // requests then fail as cancelled ones do.
+  void ReleaseInteraction(const Interaction& interaction);
 
   // CadConnector: any ProgID names the host; it is running while a drawing is open.
   bool HasActiveObject(std::string_view progId) override;

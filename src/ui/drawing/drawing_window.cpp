@@ -66,7 +66,10 @@ DrawingWindow::DrawingWindow(cad::host::DrawingHost& host, QSettings& settings,
   Refresh();
 }
 
-DrawingWindow::~DrawingWindow() { host_.SetPromptListener(nullptr); }
+DrawingWindow::~DrawingWindow() {
+  host_.SetPromptListener(nullptr);
+  host_.ReleaseInteraction(*this);
+}
 
 void DrawingWindow::BuildPanes() {
   auto* pane = new QWidget(this);
