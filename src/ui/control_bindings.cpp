@@ -121,12 +121,14 @@ Refresher BindCheckBox(FormView& view, TCheckBox& model, QCheckBox* widget, Hand
   };
 }
 
-Refresher BindRadioGroup(FormView& view, TRadioGroup& model, QGroupBox* box, Handler onClick) {
+Refresher BindRadioGroup(FormView& view, TRadioGroup& model, QGroupBox* box, Handler onClick,
+                         int columnsShown) {
   auto* group = new QButtonGroup(box);
   auto* grid = new QGridLayout(box);
-  grid->setContentsMargins(4, model.Caption.empty() ? 2 : 12, 2, 2);
+  // The group box keeps the room for its title itself.
+  grid->setContentsMargins(4, 0, 2, 0);
   grid->setSpacing(0);
-  const int columns = std::max(model.Columns, 1);
+  const int columns = std::max(columnsShown > 0 ? columnsShown : model.Columns, 1);
   const int count = static_cast<int>(model.Items.size());
   const int rows = (count + columns - 1) / columns;
   for (int i = 0; i < count; ++i) {
@@ -196,6 +198,17 @@ Refresher BindCheckListBox(FormView& view, TCheckListBox& model, QListWidget* wi
   widget->setWrapping(model.Columns > 1);
   widget->setResizeMode(QListView::Adjust);
   widget->setUniformItemSizes(true);
+  if (model.Columns > 1) {
+    // Column widths that fit exactly the model's number of columns.
+    const int innerWidth = widget->width() - 2 * widget->frameWidth() - 2;
+    const int innerHeight = widget->height() - 2 * widget->frameWidth() - 2;
+    const int count = static_cast<int>(model.Items.size());
+    const int rows = std::max((count + model.Columns - 1) / model.Columns, 1);
+    const int rowHeight = std::min(widget->fontMetrics().height() + 3, innerHeight / rows);
+    widget->setGridSize(QSize(innerWidth / model.Columns, rowHeight));
+    widget->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    widget->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  }
   QObject::connect(widget, &QListWidget::itemChanged, widget,
                    [&view, &model, widget, onClickCheck](QListWidgetItem* item) {
                      const int i = widget->row(item);

@@ -40,8 +40,10 @@ Refresher BindEdit(FormView& view, TEdit& model, QLineEdit* widget, const std::s
                    Handler onChange = {});
 Refresher BindButton(FormView& view, TButton& model, QAbstractButton* widget, Handler onClick);
 Refresher BindCheckBox(FormView& view, TCheckBox& model, QCheckBox* widget, Handler onClick = {});
-// Creates the radio buttons inside `box`, laid out in the model's columns.
-Refresher BindRadioGroup(FormView& view, TRadioGroup& model, QGroupBox* box, Handler onClick = {});
+// Creates the radio buttons inside `box`, laid out in the model's columns, or in
+// `columnsShown` where the layout wants the items side by side.
+Refresher BindRadioGroup(FormView& view, TRadioGroup& model, QGroupBox* box, Handler onClick = {},
+                         int columnsShown = 0);
 Refresher BindComboBox(FormView& view, TComboBox& model, QComboBox* widget, Handler onChange);
 Refresher BindCheckListBox(FormView& view, TCheckListBox& model, QListWidget* widget,
                            Handler onClickCheck);

@@ -1,10 +1,12 @@
 // vorn: the desktop application. The main window over the form model, and the built-in
 // drawing host with a drawing (the one named on the command line, or a new one).
 //
-//   vorn [DRAWING.dxf] [--quit-after-start]
+//   vorn [DRAWING.dxf] [--quit-after-start] [--page-pictures FOLDER]
 //
 // --quit-after-start closes the window as soon as it has been shown, running the whole start-up
 // and shut-down (settings read and written) once: a smoke test for a build.
+// --page-pictures FOLDER saves a picture of each page of the main window into the folder
+// ("main-page-1.png" ...) once it is shown, then closes it.
 #include <QApplication>
 #include <QTimer>
 #include <filesystem>
@@ -33,6 +35,7 @@ namespace {
 struct StartOptions {
   std::optional<std::filesystem::path> drawing;
   bool quitAfterStart = false;
+  std::optional<QString> pictureFolder;
 };
 
 // Nothing when the arguments are not understood (the usage has then been printed).
@@ -42,10 +45,13 @@ std::optional<StartOptions> ParseStartOptions(const QStringList& arguments) {
     const QString& argument = arguments[i];
     if (argument == QStringLiteral("--quit-after-start")) {
       options.quitAfterStart = true;
+    } else if (argument == QStringLiteral("--page-pictures") && i + 1 < arguments.size()) {
+      options.pictureFolder = arguments[++i];
+      options.quitAfterStart = true;
     } else if (!argument.startsWith(QStringLiteral("--")) && !options.drawing) {
       options.drawing = std::filesystem::path(argument.toStdU16String());
     } else {
-      std::cerr << "usage: vorn [DRAWING.dxf] [--quit-after-start]\n";
+      std::cerr << "usage: vorn [DRAWING.dxf] [--quit-after-start] [--page-pictures FOLDER]\n";
       return std::nullopt;
     }
   }
@@ -130,6 +136,17 @@ int main(int argc, char** argv) {
 #endif
 
   window.show();
+  int status = 0;
+  if (options->pictureFolder) {
+    QTimer::singleShot(0, &window, [&] {
+      if (!window.SavePagePictures(*options->pictureFolder)) {
+        std::cerr << "vorn: cannot write the pictures into "
+                  << vorn::ui::U8(*options->pictureFolder) << "\n";
+        status = 1;
+      }
+    });
+  }
   if (options->quitAfterStart) QTimer::singleShot(0, &window, &QWidget::close);
-  return QApplication::exec();
+  const int exitCode = QApplication::exec();
+  return status != 0 ? status : exitCode;
 }

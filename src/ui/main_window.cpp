@@ -145,6 +145,18 @@ void MainWindow::ApplyActiveControl() {
   }
 }
 
+bool MainWindow::SavePagePictures(const QString& folder) {
+  bool saved = true;
+  const int shown = pages_->currentIndex();
+  for (int i = 0; i < pages_->count(); ++i) {
+    pages_->setCurrentIndex(i);
+    const QString file = folder + QStringLiteral("/main-page-%1.png").arg(i + 1);
+    saved = grab().save(file, "PNG") && saved;
+  }
+  pages_->setCurrentIndex(shown);
+  return saved;
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (onClose_) onClose_();
   event->accept();

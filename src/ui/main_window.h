@@ -33,6 +33,10 @@ class MainWindow final : public QWidget, private FormView {
   QMenu* PickMenu() const { return pickMenu_; }
   QTabWidget* Pages() const { return pages_; }
   PreviewImage* Preview() const { return preview_; }
+  // Pictures of the window with each page in front, "main-page-1.png" ... "main-page-7.png" in
+  // `folder`; the first page comes back to the front afterwards. False when one could not be
+  // written.
+  bool SavePagePictures(const QString& folder);
   // Runs when the user closes the window, before it goes.
   void OnClose(std::function<void()> onClose) { onClose_ = std::move(onClose); }
 

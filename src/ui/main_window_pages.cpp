@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
@@ -96,10 +97,11 @@ class PageBuilder {
   }
 
   QGroupBox* Radio(const std::string& name, TRadioGroup& model, int x, int y, int width, int height,
-                   Handler onClick = {}) const {
+                   Handler onClick = {}, int columnsShown = 0) const {
     auto* box = Place(new QGroupBox(parent_), x, y, width, height);
     box->setObjectName(Q(name));
-    w_.Register(name, box, BindRadioGroup(w_, model, box, std::move(onClick)));
+    box->setTitle(Q(model.Caption));
+    w_.Register(name, box, BindRadioGroup(w_, model, box, std::move(onClick), columnsShown));
     return box;
   }
 
@@ -174,7 +176,11 @@ void MainWindow::BuildPages() {
   TForm1& f = form_;
   pages_ = new QTabWidget(this);
   pages_->setGeometry(0, 0, f.ClientWidth, f.ClientHeight - 10);
-  pages_->setDocumentMode(false);
+  // Seven tabs side by side in the narrow window, as on the native control.
+  pages_->tabBar()->setStyleSheet(QStringLiteral(
+      "QTabBar::tab { padding: 2px 3px; border: 1px solid palette(mid); border-bottom: none;"
+      " border-top-left-radius: 2px; border-top-right-radius: 2px; background: palette(button); }"
+      " QTabBar::tab:selected { background: palette(window); }"));
   std::vector<QWidget*> page;
   for (const auto& caption : f.PageControl1.Pages) {
     page.push_back(new QWidget(pages_));
@@ -255,19 +261,20 @@ void MainWindow::BuildPages() {
     auto* list = g.Place(new QListWidget(touji), 6, 16, 148, 110);
     Register("CheckListBox1", list,
              BindCheckListBox(*this, f.CheckListBox1, list, [&f] { f.CheckListBox1Click(); }));
-    g.Radio("RadioGroup5", f.RadioGroup5, 6, 128, 70, 64, [&f] { f.RadioGroup5Click(); });
-    g.Button("Button6", f.Button6, 80, 134, 74, [&f] { f.Button6Click(); });
-    g.Label("Label22", f.Label22, 80, 160, 76);
-    g.Label("Label2", f.Label2, 80, 176, 76);
+    g.Radio(
+        "RadioGroup5", f.RadioGroup5, 4, 128, 152, 36, [&f] { f.RadioGroup5Click(); }, 3);
+    g.Button("Button6", f.Button6, 80, 168, 74, [&f] { f.Button6Click(); });
+    g.Label("Label22", f.Label22, 6, 166, 72);
+    g.Label("Label2", f.Label2, 6, 180, 72);
 
     auto* hekimen = p.Group("GroupBoxHekimen", f.GroupBoxHekimen, 166, 2, 160, 196);
     PageBuilder h = p.Inside(hekimen);
     h.Check("CheckBox4", f.CheckBox4, 6, 16, 148);
     h.Check("CheckBox12", f.CheckBox12, 6, 34, 148);
-    h.Radio("RadioGroup6", f.RadioGroup6, 6, 52, 70, 64);
-    h.Button("Button5", f.Button5, 6, 120, 148, [&f] { f.Button5Click(); });
-    h.Label("Label24", f.Label24, 6, 148, 148);
-    h.Label("Label26", f.Label26, 6, 164, 148);
+    h.Radio("RadioGroup6", f.RadioGroup6, 4, 52, 152, 36, {}, 3);
+    h.Button("Button5", f.Button5, 6, 94, 148, [&f] { f.Button5Click(); });
+    h.Label("Label24", f.Label24, 6, 124, 148);
+    h.Label("Label26", f.Label26, 6, 140, 148);
     p.Button("Button7", f.Button7, 266, 200, 60, [&f] { f.Button7Click(); });
   }
 
