@@ -9,6 +9,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <deque>
@@ -243,6 +244,45 @@ TEST_F(DrawingWindowTest, AnEntityClickAnswersItsHandleAndTheClickedPoint) {
   EXPECT_EQ(picked->handle, upper);
   EXPECT_NEAR(picked->pickPoint.x, 70, 0.5);
   EXPECT_NEAR(picked->pickPoint.y, 50, 0.5);
+}
+
+// The view's own handling of the mouse: the drawing follows a middle-button drag and a space and
+// left-button drag, and the wheel zooms about the cursor.
+TEST_F(DrawingWindowTest, PanAndWheelZoomMoveTheDrawingWithTheCursor) {
+  AddLine({0, 0, 0}, {100, 50, 0});
+  Fit();
+  DrawingView* view = window->View();
+  const QPoint from(200, 150), to(260, 110);
+  const ScenePoint grabbed = view->Transform().ToWorld({200, 150});
+  QTest::mousePress(view, Qt::MiddleButton, {}, from);
+  QTest::mouseMove(view, to);
+  QTest::mouseRelease(view, Qt::MiddleButton, {}, to);
+  ScenePoint now = view->Transform().ToScreen(grabbed);
+  EXPECT_NEAR(now.x, 260, 1e-6);
+  EXPECT_NEAR(now.y, 110, 1e-6);
+
+  QTest::keyPress(view, Qt::Key_Space);
+  QTest::mousePress(view, Qt::LeftButton, {}, to);
+  QTest::mouseMove(view, from);
+  QTest::mouseRelease(view, Qt::LeftButton, {}, from);
+  QTest::keyRelease(view, Qt::Key_Space);
+  now = view->Transform().ToScreen(grabbed);
+  EXPECT_NEAR(now.x, 200, 1e-6);
+  EXPECT_NEAR(now.y, 150, 1e-6);
+
+  const double scale = view->Transform().PixelsPerUnit();
+  const QPointF cursor(123, 87);
+  const ScenePoint under = view->Transform().ToWorld({cursor.x(), cursor.y()});
+  QWheelEvent wheel(cursor, view->mapToGlobal(cursor), QPoint(), QPoint(0, 240), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(view, &wheel);
+  EXPECT_NEAR(view->Transform().PixelsPerUnit(), scale * 1.25 * 1.25, 1e-9 * scale);
+  now = view->Transform().ToScreen(under);
+  EXPECT_NEAR(now.x, cursor.x(), 1e-6);
+  EXPECT_NEAR(now.y, cursor.y(), 1e-6);
+  // Home is the extents again.
+  window->ZoomExtents();
+  EXPECT_NEAR(view->Transform().PixelsPerUnit(), scale, 1e-9 * scale);
 }
 
 // --- window and crossing selection, against geometry worked out here -------------------------
