@@ -148,5 +148,9 @@ int main(int argc, char** argv) {
   }
   if (options->quitAfterStart) QTimer::singleShot(0, &window, &QWidget::close);
   const int exitCode = QApplication::exec();
+  // The main window follows the application's focus changes; the drawing window can hand the
+  // focus back to one of its children, and the focus then leaves that child while the window
+  // is being destroyed, which must not reach the half-destroyed window.
+  QObject::disconnect(qApp, nullptr, &window, nullptr);
   return status != 0 ? status : exitCode;
 }
