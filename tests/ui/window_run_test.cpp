@@ -149,6 +149,22 @@ TEST_F(WindowRun, TheStopButtonEndsAnIsochroneRunAndGivesTheCommandsBack) {
   EXPECT_FALSE(Widget<QAbstractButton>("Button7")->isEnabled());
 }
 
+TEST_F(WindowRun, ClosingTheWindowDuringARunStopsIt) {
+  PickBuilding();
+  const std::size_t before = host.Document().modelSpace.size();
+  bool closed = false;
+  window->OnClose([&] { closed = true; });
+  shell.onProcessMessages = [&] {
+    if (!closed) window->close();
+  };
+
+  Click("Button3");
+
+  EXPECT_TRUE(closed);
+  EXPECT_FALSE(form->RunningFlag);
+  EXPECT_EQ(host.Document().modelSpace.size(), before);
+}
+
 TEST_F(WindowRun, TheTrueNorthPickMinimisesTheWindowAndShowsTheAngleAfterwards) {
   user.Angle(0.5);
   Click("SpeedButton1");
