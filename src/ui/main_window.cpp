@@ -158,6 +158,9 @@ bool MainWindow::SavePagePictures(const QString& folder) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // A run in progress is inside a handler further down the stack: it stops at its next poll
+  // instead of going on drawing into a drawing nobody sees.
+  form_.RunningFlag = false;
   if (onClose_) onClose_();
   event->accept();
 }

@@ -37,6 +37,14 @@ class TestShell final : public ui::QtShell {
     QtShell::ProcessMessages();
     if (onProcessMessages) onProcessMessages();
   }
+  void MinimizeMainWindow() override {
+    QtShell::MinimizeMainWindow();
+    windowStates.push_back(MainWindow()->isMinimized() ? "minimised" : "not minimised");
+  }
+  void RestoreMainWindow() override {
+    QtShell::RestoreMainWindow();
+    windowStates.push_back(MainWindow()->isMinimized() ? "still minimised" : "restored");
+  }
   // The user's own settings must not leak into the tests.
   std::optional<std::string> Environment(std::string_view name) const override {
     if (name == "HOME") return home_.string();
@@ -44,6 +52,7 @@ class TestShell final : public ui::QtShell {
   }
 
   std::vector<std::string> messages;
+  std::vector<std::string> windowStates;  // the main window after each minimise and restore
   std::function<void()> onProcessMessages;
 
  private:

@@ -1,9 +1,11 @@
 // Commands driven through the window's widgets on the sample drawing: the building pick and
 // the hourly diagram, its progress, its stop button, and messages captioned with the title.
+#include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <algorithm>
 #include <set>
 #include <variant>
@@ -116,6 +118,71 @@ TEST_F(WindowRun, TheStopButtonEndsTheHourlyRunWithNothingDrawn) {
   EXPECT_TRUE(Widget<QAbstractButton>("Button3")->isEnabled());
   EXPECT_FALSE(Widget<QAbstractButton>("Button17")->isEnabled());
   EXPECT_FALSE(Widget<QAbstractButton>("Button10")->isEnabled());
+}
+
+TEST_F(WindowRun, TheStopButtonEndsAnIsochroneRunAndGivesTheCommandsBack) {
+  PickBuilding();
+  Widget<QTabWidget>("PageControl1")->setCurrentIndex(1);
+  QTest::mouseClick(window->findChild<QRadioButton*>(QStringLiteral("RadioGroup5_2")),
+                    Qt::LeftButton);
+  const std::size_t before = host.Document().modelSpace.size();
+  // The user presses 中止 once, as soon as it can be pressed; the run may still finish its
+  // range search, which cannot be stopped, before the sampling loop sees the flag.
+  int stopsPressed = 0;
+  shell.onProcessMessages = [&] {
+    auto* stop = Widget<QAbstractButton>("Button7");
+    if (stopsPressed > 0 || !stop->isEnabled()) return;
+    EXPECT_FALSE(Widget<QAbstractButton>("Button6")->isEnabled());
+    QTest::mouseClick(stop, Qt::LeftButton);
+    ++stopsPressed;
+  };
+
+  Click("Button6");
+
+  EXPECT_EQ(stopsPressed, 1);
+  EXPECT_FALSE(form->RunningFlag);
+  EXPECT_EQ(host.Document().modelSpace.size(), before);
+  for (const char* name :
+       {"Button2", "Button3", "Button5", "Button6", "Button8", "Button9", "Button11"}) {
+    EXPECT_TRUE(Widget<QAbstractButton>(name)->isEnabled()) << name;
+  }
+  EXPECT_FALSE(Widget<QAbstractButton>("Button7")->isEnabled());
+}
+
+TEST_F(WindowRun, ClosingTheWindowDuringARunStopsIt) {
+  PickBuilding();
+  const std::size_t before = host.Document().modelSpace.size();
+  bool closed = false;
+  window->OnClose([&] { closed = true; });
+  shell.onProcessMessages = [&] {
+    if (!closed) window->close();
+  };
+
+  Click("Button3");
+
+  EXPECT_TRUE(closed);
+  EXPECT_FALSE(form->RunningFlag);
+  EXPECT_EQ(host.Document().modelSpace.size(), before);
+}
+
+TEST_F(WindowRun, TheTrueNorthPickMinimisesTheWindowAndShowsTheAngleAfterwards) {
+  user.Angle(0.5);
+  Click("SpeedButton1");
+  // 0.5 rad in degrees, four decimals.
+  EXPECT_EQ(Widget<QLineEdit>("Edit12")->text(), QStringLiteral("28.6479"));
+  EXPECT_EQ(shell.windowStates, (std::vector<std::string>{"minimised", "restored"}));
+  EXPECT_FALSE(window->isMinimized());
+}
+
+TEST_F(WindowRun, ChoosingACityFillsTheLatitudeBoxes) {
+  auto* combo = Widget<QComboBox>("ComboBox1");
+  ASSERT_GT(combo->count(), 1);
+  ASSERT_EQ(combo->itemText(1), QStringLiteral("北海道,43°04′"));
+  combo->setCurrentIndex(1);
+  emit combo->activated(1);
+  EXPECT_EQ(Widget<QLineEdit>("Edit3")->text(), QStringLiteral("43"));
+  EXPECT_EQ(Widget<QLineEdit>("Edit5")->text(), QStringLiteral("04"));
+  EXPECT_EQ(Widget<QLineEdit>("Edit23")->text(), QStringLiteral("00"));
 }
 
 TEST_F(WindowRun, MessagesCarryTheApplicationTitle) {
