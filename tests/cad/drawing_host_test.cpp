@@ -299,6 +299,75 @@ TEST_F(HostDrawingTest, ChangesOutsideMarksUndoOneAtATime) {
   EXPECT_FALSE(host.Undo());
 }
 
+TEST_F(HostDrawingTest, RedoBringsBackWhatUndoRemovedUntilANewChange) {
+  auto model = doc->ModelSpace();
+  model->AddLine({0, 0, 0}, {1, 0, 0});
+  const auto one = host::DrawingFromHostDocument(host.Document());
+  doc->StartUndoMark();
+  model->AddLine({0, 0, 0}, {2, 0, 0});
+  model->AddLine({0, 0, 0}, {3, 0, 0});
+  doc->EndUndoMark();
+  const auto three = host::DrawingFromHostDocument(host.Document());
+  EXPECT_FALSE(host.CanRedo());
+  const int64_t beforeUndo = host.ChangeCount();
+
+  ASSERT_TRUE(host.Undo());  // the marked pair as one
+  EXPECT_GT(host.ChangeCount(), beforeUndo);
+  EXPECT_EQ(host::DrawingFromHostDocument(host.Document()), one);
+  ASSERT_TRUE(host.Redo());
+  EXPECT_EQ(host::DrawingFromHostDocument(host.Document()), three);
+  EXPECT_FALSE(host.Redo());
+
+  // Undo twice, redo once: the drawing of the first line alone.
+  ASSERT_TRUE(host.Undo());
+  ASSERT_TRUE(host.Undo());
+  EXPECT_EQ(model->Count(), 0);
+  ASSERT_TRUE(host.Redo());
+  EXPECT_EQ(host::DrawingFromHostDocument(host.Document()), one);
+  // A system variable is a setting: redo leaves it as it is now.
+  doc->SetVariable("BLIPMODE", int32_t{1});
+  EXPECT_TRUE(host.CanRedo());
+  // A new change forgets the undone groups.
+  model->AddLine({5, 5, 0}, {6, 6, 0});
+  EXPECT_FALSE(host.CanRedo());
+  EXPECT_FALSE(host.Redo());
+  EXPECT_EQ(model->Count(), 2);
+  EXPECT_EQ(doc->GetVariable("BLIPMODE"), CadValue{int32_t{1}});
+  ASSERT_TRUE(host.Undo());
+  ASSERT_TRUE(host.Redo());
+  EXPECT_EQ(doc->GetVariable("BLIPMODE"), CadValue{int32_t{1}});
+
+  // A new drawing has no history.
+  host.NewDrawing();
+  EXPECT_FALSE(host.CanUndo());
+  EXPECT_FALSE(host.CanRedo());
+}
+
+TEST_F(HostDrawingTest, AReleasedInteractionIsAskedNoMore) {
+  host::ScriptedInteraction other;
+  other.Point({1, 2, 0});
+  user.Point({5, 6, 0});
+  host.ReleaseInteraction(other);  // not the one asked: nothing changes
+  EXPECT_EQ(doc->Utility()->GetPoint(std::nullopt, "p"), (TAcadPoint{5, 6, 0}));
+  host.SetInteraction(other);
+  EXPECT_EQ(doc->Utility()->GetPoint(std::nullopt, "p"), (TAcadPoint{1, 2, 0}));
+  host.ReleaseInteraction(other);
+  EXPECT_THROW(doc->Utility()->GetPoint(std::nullopt, "p"), CadError);
+  doc->SendCommand("ID ");  // the command ends as cancelled
+  EXPECT_EQ(other.Requests().size(), 1u);
+}
+
+TEST_F(HostDrawingTest, WindowAndCrossingHandlesMatchTheSelectionSets) {
+  auto model = doc->ModelSpace();
+  const auto inside = model->AddLine({1, 1, 0}, {2, 2, 0})->Handle();
+  const auto across = model->AddLine({1, 1, 0}, {20, 1, 0})->Handle();
+  model->AddLine({30, 30, 0}, {40, 40, 0});
+  EXPECT_EQ(host.HandlesInWindow({0, 0, 0}, {10, 10, 0}, false),
+            (std::vector<std::string>{inside}));
+  EXPECT_EQ(host.HandlesInWindow({10, 10, 0}, {0, 0, 0}, true),
+            (std::vector<std::string>{inside, across}));
+}
+
 TEST_F(HostDrawingTest, ATypedInsertionIsOneUndoGroupEvenOutsideMarks) {
   DxfDocument dxf;
   AddFrameOpening(dxf);

@@ -42,8 +42,7 @@ void DrawingHost::NewDrawing() {
   ++state_->drawingSerial;
   state_->openedPath.clear();
   state_->selectionSets.clear();
-  state_->undoGroups.clear();
-  state_->undoMarkDepth = 0;
+  state_->ResetHistory();
   state_->highlighted.clear();
 }
 
@@ -79,14 +78,16 @@ void DrawingHost::Close() {
   state_->doc = HostDocument{};
   state_->openedPath.clear();
   state_->selectionSets.clear();
-  state_->undoGroups.clear();
-  state_->undoMarkDepth = 0;
+  state_->ResetHistory();
   state_->highlighted.clear();
 }
 
 bool DrawingHost::IsOpen() const { return state_->open; }
 std::filesystem::path DrawingHost::OpenedPath() const { return state_->openedPath; }
 void DrawingHost::SetInteraction(Interaction& interaction) { state_->interaction = &interaction; }
+void DrawingHost::ReleaseInteraction(const Interaction& interaction) {
+  if (state_->interaction == &interaction) state_->interaction = nullptr;
+}
 
 bool DrawingHost::HasActiveObject(std::string_view) { return state_->open; }
 
@@ -102,8 +103,20 @@ CadApplicationPtr DrawingHost::Application() { return MakeApplicationObject(stat
 DesktopWindows& DrawingHost::Windows() { return static_cast<StateWithDesktop&>(*state_).desktop; }
 
 bool DrawingHost::Undo() { return state_->open && state_->Undo(); }
+bool DrawingHost::Redo() { return state_->open && state_->Redo(); }
+bool DrawingHost::CanUndo() const { return state_->open && !state_->undoGroups.empty(); }
+bool DrawingHost::CanRedo() const { return state_->open && !state_->redoGroups.empty(); }
+int64_t DrawingHost::ChangeCount() const { return state_->changeCount; }
+std::vector<std::string> DrawingHost::HandlesInWindow(const TAcadPoint& corner1,
+                                                      const TAcadPoint& corner2,
+                                                      bool crossing) const {
+  return host::HandlesInWindow(state_->doc, corner1, corner2, crossing);
+}
 std::string DrawingHost::PromptLog() const { return state_->promptLog; }
 void DrawingHost::ClearPromptLog() { state_->promptLog.clear(); }
+void DrawingHost::SetPromptListener(std::function<void(const std::string&)> listener) {
+  state_->onLog = std::move(listener);
+}
 const HostDocument& DrawingHost::Document() const { return state_->doc; }
 
 }  // namespace vorn::cad::host

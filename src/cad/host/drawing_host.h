@@ -12,9 +12,11 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cad/cad_interface.h"
 #include "cad/cad_services.h"
@@ -50,6 +52,9 @@ class DrawingHost final : public CadConnector {
   std::filesystem::path OpenedPath() const;
 
   void SetInteraction(Interaction& interaction);
+  // The host stops asking `interaction` (a window that goes away) when it is the one it asks;
+  // requests then fail as cancelled ones do.
+  void ReleaseInteraction(const Interaction& interaction);
 
   // CadConnector: any ProgID names the host; it is running while a drawing is open.
   bool HasActiveObject(std::string_view progId) override;
@@ -61,10 +66,24 @@ class DrawingHost final : public CadConnector {
   // Removes the last undo group whole: the changes between a StartUndoMark and its
   // EndUndoMark, or one change made outside marks. False when there is nothing to undo.
   bool Undo();
+  // Brings back the group the last undo removed; any new change forgets what redo could bring.
+  bool Redo();
+  bool CanUndo() const;
+  bool CanRedo() const;
+  // Grows with every change, undo, redo and new or opened drawing: a view that remembers it
+  // knows when to draw again, and a window when the drawing differs from what it saved.
+  int64_t ChangeCount() const;
+
+  // The handles a window (all inside) or crossing window (inside or crossing) selection
+  // would take, as the selection sets resolve it.
+  std::vector<std::string> HandlesInWindow(const TAcadPoint& corner1, const TAcadPoint& corner2,
+                                           bool crossing) const;
 
   // Everything Utility.Prompt wrote and the host's own command echo and messages.
   std::string PromptLog() const;
   void ClearPromptLog();
+  // Called with each piece of text as it is written to the prompt log (a command line pane).
+  void SetPromptListener(std::function<void(const std::string&)> listener);
 
   // The drawing itself, for inspection (tests, rendering, the batch tool).
   const HostDocument& Document() const;

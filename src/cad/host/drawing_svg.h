@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cad/host/drawing_scene.h"
 #include "cad/host/host_document.h"
 
 namespace vorn::cad::host {
@@ -24,10 +25,6 @@ struct SvgOptions {
   double marginFraction = 0.03;  // of the larger side of the drawing's extent, on every side
   std::string title;             // the drawing's name for <title>; none when empty
 };
-
-// Nests deeper than this are not followed, so that blocks that insert themselves (directly or
-// through others) end instead of recursing for ever.
-inline constexpr int kMaxInsertDepth = 16;
 
 class SvgSaveError : public std::runtime_error {
  public:

@@ -867,6 +867,8 @@ class HostApplicationObject final : public CadApplication {
 // --- HostState and the shared helpers -------------------------------------------------------
 
 void HostState::PushUndoGroup() {
+  // A new change ends the line of undone groups that redo could bring back.
+  redoGroups.clear();
   undoGroups.push_back(doc);
   if (undoGroups.size() > static_cast<size_t>(kMaxUndoGroups)) undoGroups.erase(undoGroups.begin());
 }
@@ -885,13 +887,42 @@ void HostState::BeginChange() {
 bool HostState::Undo() {
   if (undoGroups.empty()) return false;
   // System variables are settings, not drawing content: undo leaves them.
-  auto variables = std::move(doc.variables);
+  auto variables = doc.variables;
+  redoGroups.push_back(std::move(doc));
   doc = std::move(undoGroups.back());
   doc.variables = std::move(variables);
   undoGroups.pop_back();
   undoMarkDepth = 0;
   ++changeCount;
   return true;
+}
+
+bool HostState::Redo() {
+  if (redoGroups.empty()) return false;
+  auto variables = doc.variables;
+  undoGroups.push_back(std::move(doc));
+  doc = std::move(redoGroups.back());
+  doc.variables = std::move(variables);
+  redoGroups.pop_back();
+  undoMarkDepth = 0;
+  ++changeCount;
+  return true;
+}
+
+void HostState::ResetHistory() {
+  undoGroups.clear();
+  redoGroups.clear();
+  undoMarkDepth = 0;
+  ++changeCount;
+}
+
+std::vector<std::string> HandlesInWindow(const HostDocument& doc, const TAcadPoint& c1,
+                                         const TAcadPoint& c2, bool crossing) {
+  std::vector<std::string> handles;
+  for (const auto& e : doc.modelSpace) {
+    if (InWindow(doc, e.entity, c1, c2, crossing)) handles.push_back(e.entity.common.handle);
+  }
+  return handles;
 }
 
 std::string HostState::CurrentLayer() const {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -33,6 +34,7 @@ struct HostState {
   std::string promptLog;
   std::vector<std::shared_ptr<HostSelectionSetData>> selectionSets;
   std::vector<HostDocument> undoGroups;  // the drawing before each group
+  std::vector<HostDocument> redoGroups;  // the drawing after each undone group, latest last
   int undoMarkDepth = 0;
   int busy = 0;
   std::set<int64_t> highlighted;
@@ -42,11 +44,19 @@ struct HostState {
   bool inCommand = false;
   bool commandGroupOpen = false;
 
-  void Log(const std::string& text) { promptLog += text; }
+  std::function<void(const std::string&)> onLog;
+
+  void Log(const std::string& text) {
+    promptLog += text;
+    if (onLog) onLog(text);
+  }
   // Call before changing the drawing: opens a one-change undo group outside marks.
   void BeginChange();
   void PushUndoGroup();
   bool Undo();
+  bool Redo();
+  // Forgets every undo and redo group (a new or another drawing).
+  void ResetHistory();
   std::string CurrentLayer() const;
 };
 
@@ -76,6 +86,11 @@ CadApplicationPtr MakeApplicationObject(const std::shared_ptr<HostState>& state)
 
 // Loads (or reloads) the line type from a line-type file; false when the file lacks it.
 bool LoadLinetypeInto(HostState& state, const std::string& name, const std::string& file);
+
+// Handles of the model-space entities a window (all inside) or crossing window (inside or
+// crossing) selects, in drawing order.
+std::vector<std::string> HandlesInWindow(const HostDocument& doc, const TAcadPoint& c1,
+                                         const TAcadPoint& c2, bool crossing);
 
 // Runs typed command text (Ctrl+C "\003" and ESC cancel the running command).
 void RunCommandText(HostState& state, std::string_view text);
