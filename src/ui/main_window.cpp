@@ -10,6 +10,7 @@
 
 #include "ui/japanese_font.h"
 #include "ui/preview_image.h"
+#include "ui/quiet_children.h"
 #include "ui/text.h"
 
 namespace vorn::ui {
@@ -55,6 +56,11 @@ MainWindow::MainWindow(TForm1& form, QWidget* parent)
   connect(qApp, &QApplication::focusChanged, this,
           [this](QWidget*, QWidget* now) { FollowFocus(now); });
   Refresh();
+}
+
+MainWindow::~MainWindow() {
+  disconnect(qApp, nullptr, this, nullptr);
+  QuietChildren(*this);
 }
 
 void MainWindow::BuildMenus() {

@@ -23,6 +23,7 @@ class MainWindow final : public QWidget, private FormView {
  public:
   // The form must outlive the window.
   explicit MainWindow(TForm1& form, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // Copies the whole form into the widgets.
   void Refresh();

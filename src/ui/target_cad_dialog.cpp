@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "app/key_filter.h"
+#include "ui/quiet_children.h"
 #include "ui/text.h"
 
 namespace vorn::ui {
@@ -67,11 +68,14 @@ TargetCadDialog::TargetCadDialog(TTargetCADForm& form, QWidget* parent)
     // Enter belongs to the boxes (it changes the selected entry), not to a default button.
     if (auto* push = qobject_cast<QPushButton*>(button)) push->setAutoDefault(false);
     const auto handler = spec.handler;
+    TTargetCADForm& model = form_;
     refreshers_.push_back(
-        BindButton(*this, spec.model, button, [this, handler] { (form_.*handler)(); }));
+        BindButton(*this, spec.model, button, [&model, handler] { (model.*handler)(); }));
   }
   Refresh();
 }
+
+TargetCadDialog::~TargetCadDialog() { QuietChildren(*this); }
 
 void TargetCadDialog::Refresh() {
   {

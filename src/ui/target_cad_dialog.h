@@ -15,6 +15,7 @@ namespace vorn::ui {
 class TargetCadDialog final : public QDialog, private FormView {
  public:
   TargetCadDialog(TTargetCADForm& form, QWidget* parent = nullptr);
+  ~TargetCadDialog() override;
   void Refresh();
 
   // Closing the window or Esc closes with cancel, as "取り消し" does.
