@@ -169,6 +169,13 @@ TEST_F(HostSave, AnUntouchedDrawingComesBackGroupForGroup) {
   EXPECT_EQ(note_, "");
 }
 
+TEST_F(HostSave, WhatCannotBeKeptIsNamed) {
+  Open("999\r\nwritten by hand\r\n" + R2000Drawing());
+  EXPECT_EQ(Saved(), R2000Drawing());
+  EXPECT_EQ(note_, "1 comment(s) (group 999) left out");
+  EXPECT_THAT(host.PromptLog(), HasSubstr("1 comment(s) (group 999) left out"));
+}
+
 TEST_F(HostSave, ChangedAddedAndDeletedEntitiesAreWrittenForTheFilesVersion) {
   Open(R2000Drawing());
   auto model = doc->ModelSpace();

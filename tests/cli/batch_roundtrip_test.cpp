@@ -1,7 +1,7 @@
 // vorn-batch on drawings written by ezdxf in every DXF version it writes, each holding every
 // entity kind that version has: a run without commands keeps the whole drawing, and the hourly
-// diagram adds its entities in the drawing's own version. ezdxf's strict reader is the judge
-// (tests/cad/roundtrip/compare_drawings.py).
+// diagram and the wall elevation add their entities in the drawing's own version. ezdxf's strict
+// reader is the judge (tests/cad/roundtrip/compare_drawings.py).
 #include <gtest/gtest.h>
 
 #include <array>
@@ -99,6 +99,38 @@ TEST_P(BatchRoundTrip, TheHourlyDiagramIsAddedInTheDrawingsVersion) {
   EXPECT_EQ(check.status, 0) << check.output;
   // One outline and one time label per hour from 9 to 15.
   EXPECT_EQ(check.output, "ok\nadded POLYLINE 7\nadded TEXT 7\n");
+}
+
+// The wall elevation kept as one block: a block definition and, from R2000 on, its block
+// record are added along with the reference.
+TEST_P(BatchRoundTrip, AWallElevationKeptAsABlockIsAddedInTheDrawingsVersion) {
+  const std::string saved = At("wall.dxf");
+  ASSERT_EQ(Run({Drawing(),
+                 "wall",
+                 "--building-layer",
+                 "建物棟",
+                 "--wall-layer",
+                 "隣地壁面",
+                 "--lat",
+                 "35:41",
+                 "--season",
+                 "winter",
+                 "--set",
+                 "Hekimen.senjou=0",
+                 "--set",
+                 "Hekimen.block=1",
+                 "--at",
+                 "0,30000",
+                 "-o",
+                 saved,
+                 "--work-dir",
+                 At("work")}),
+            kExitSuccess)
+      << err.str();
+  const PythonRun check =
+      RunPython(Script("compare_drawings.py") + " " + Drawing() + " " + saved + " added");
+  EXPECT_EQ(check.status, 0) << check.output;
+  EXPECT_EQ(check.output, "ok\nadded INSERT 1\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, BatchRoundTrip,

@@ -4,7 +4,8 @@ each holding every entity kind that version can hold, with nested blocks, attrib
 extended data, paper-space layouts and Japanese names. ezdxf is the independent writer.
 
 usage: make_drawings.py FOLDER     writes FOLDER/R12.dxf, FOLDER/R2000.dxf, ...
-Each also holds a box building on the layer "建物棟" for the commands.
+Each also holds a box building on the layer "建物棟" and a wall line on "隣地壁面" for the
+commands.
 """
 import math
 import pathlib
@@ -105,6 +106,9 @@ def add_building(doc, msp):
         msp.add_polyline2d(outline, close=True, dxfattribs=attribs)
     else:
         msp.add_lwpolyline(outline, close=True, dxfattribs=attribs)
+    # The neighbour's wall north of it, for the wall elevation.
+    doc.layers.new("隣地壁面", dxfattribs={"color": 5})
+    msp.add_line((-5000, 12000), (15000, 12000), dxfattribs={"layer": "隣地壁面"})
 
 
 def make(version, folder):
