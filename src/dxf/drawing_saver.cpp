@@ -718,7 +718,8 @@ class KeepingWriter {
       if (common.paperSpace) Flags(67, 1);
     }
     Name(8, common.layer.empty() ? std::string("0") : common.layer);
-    if (common.lineType) Name(6, *common.lineType);
+    // An empty line type name names none: the entity keeps its layer's, as without group 6.
+    if (common.lineType && !common.lineType->empty()) Name(6, *common.lineType);
     if (common.colour) Integer(62, *common.colour);
     if (!modern_ && common.paperSpace) Flags(67, 1);
   }

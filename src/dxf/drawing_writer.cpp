@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <numbers>
 #include <set>
@@ -114,6 +116,11 @@ constexpr std::array<KeptHeaderVariable, 9> kKeptHeader{{{"$INSBASE", {10, 20, 3
                                                          {"$TEXTSIZE", {40, 0, 0}},
                                                          {"$PDMODE", {70, 0, 0}},
                                                          {"$PDSIZE", {40, 0, 0}}}};
+
+bool IsInt16(double value) {
+  return value == std::trunc(value) && value >= std::numeric_limits<int16_t>::min() &&
+         value <= std::numeric_limits<int16_t>::max();
+}
 
 // The numbers of a header text as the reader keeps it ("x,y,z"); none when one is not a number.
 std::optional<std::vector<double>> HeaderNumbers(std::string_view text) {
@@ -247,7 +254,9 @@ class R12Writer {
     const bool integer = variable.codes[0] == 70;
     // A point written without its z (as some versions keep $INSBASE) is at z = 0.
     if (numbers->size() + (wanted == 3 ? 1 : 0) < wanted) return;
-    if (integer && (*numbers)[0] != std::trunc((*numbers)[0])) return;
+    // Group 70 holds a 16-bit integer: a fraction or a number beyond it is no value the
+    // variable can have, and is left out rather than cut to one it never had.
+    if (integer && !IsInt16((*numbers)[0])) return;
     Group(9, variable.name);
     for (size_t i = 0; i < wanted; ++i) {
       const double value = i < numbers->size() ? (*numbers)[i] : 0.0;
@@ -407,7 +416,8 @@ class R12Writer {
     Group(0, type);
     Group(5, handles_.ForEntity(common.handle, notes_.handlesAssigned));
     Name(8, UsedLayer(common.layer));
-    if (common.lineType) {
+    // An empty line type name names none: the entity keeps its layer's, as without group 6.
+    if (common.lineType && !common.lineType->empty()) {
       if (!IsByName(*common.lineType)) usedLineTypes_.insert(*common.lineType);
       Name(6, *common.lineType);
     }

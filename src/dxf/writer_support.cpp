@@ -87,12 +87,32 @@ TAcadPoint Cross(const TAcadPoint& a, const TAcadPoint& b) {
 
 double Length(const TAcadPoint& p) { return std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z); }
 
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// A text that itself holds "\U+XXXX" (read from the escape of a backslash, "\U+005C", followed
+// by "U+XXXX") would be read back as the escaped character and change with every save; its
+// backslash is written as an escape too, so the text reads back as it was.
+std::string WithLiteralEscapesKept(std::string_view text) {
+  std::string out;
+  for (size_t pos = 0; pos < text.size(); ++pos) {
+    const std::string_view rest = text.substr(pos);
+    const bool escapeShaped = rest.size() >= 7 && rest.starts_with("\\U+") &&
+                              std::all_of(rest.begin() + 3, rest.begin() + 7, IsHexDigit);
+    if (escapeShaped) {
+      AppendEscape(out, '\\');
+    } else {
+      out.push_back(text[pos]);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
-// UTF-8 text in which every character the code page cannot hold has become an escape, so the
-// whole file converts; the reader turns the escapes back into the characters.
 std::string EscapeForEncoding(std::string_view utf8, const std::string& encoding) {
-  std::string text = WithoutLineBreaks(utf8);
+  std::string text = WithLiteralEscapesKept(WithoutLineBreaks(utf8));
   if (Encodable(text, encoding)) return text;
   std::string out;
   for (size_t pos = 0; pos < text.size();) {
