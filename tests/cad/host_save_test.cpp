@@ -288,6 +288,23 @@ TEST_F(HostSave, LaterVersionsWriteTheirTextAsUtf8) {
   EXPECT_EQ(dxf::ReadDxf(text).version, "AC1032");
 }
 
+// A file without a header was read in the CAD's code page; the saved one says so, and saving
+// what was saved changes nothing more.
+TEST_F(HostSave, AFileWithoutHeaderGetsOneNamingHowItWasRead) {
+  const std::string text =
+      Utf8ToEncoding(Crlf({"  0", "SECTION", "  2", "ENTITIES", "  0", "TEXT", "  8", "日影",
+                           " 10", "0",       " 20", "0",        " 30", "0",    " 40", "1",
+                           "  1", "天空率",  "  0", "ENDSEC",   "  0", "EOF"}),
+                     "CP932");
+  Open(text);
+  const std::string saved = Saved();
+  EXPECT_THAT(saved, HasSubstr("  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$ACADVER\r\n  1\r\n"
+                               "AC1009\r\n  9\r\n$DWGCODEPAGE\r\n  3\r\nANSI_932\r\n"));
+  EXPECT_THAT(saved, HasSubstr(Utf8ToEncoding("\r\n天空率\r\n", "CP932")));
+  Open(saved);
+  EXPECT_EQ(Saved(), saved);
+}
+
 TEST_F(HostSave, ANewDrawingIsStillR12InTheCadsCodePage) {
   doc->ModelSpace()->AddText("天空率", {0, 0, 0}, 3);
   const std::string text = Saved();
