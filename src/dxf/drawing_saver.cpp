@@ -78,15 +78,14 @@ class KeepingWriter {
 
   DrawingOutput Write() {
     size_t i = 0;
-    std::optional<std::pair<size_t, size_t>> header;
-    size_t headerAt = 0;
+    // Where each HEADER section goes, and its groups.
+    std::vector<std::pair<size_t, std::pair<size_t, size_t>>> headers;
     while (i + 1 < tags_.size() && IsTag(tags_[i], 0, "SECTION")) {
       const std::string name(TrimmedValue(tags_[i + 1]));
       const size_t end = SectionEnd(i);
       AddMissingSectionsBefore(name);
       if (name == "HEADER") {
-        header = {i, end};
-        headerAt = out_.size();
+        headers.push_back({out_.size(), {i, end}});
       } else if (name == "TABLES") {
         WriteTables(i, end);
         tablesDone_ = true;
@@ -104,15 +103,18 @@ class KeepingWriter {
     AddMissingSectionsBefore("EOF");
     Group(0, "EOF");
     // The header goes in last: its $HANDSEED is above every handle given out meanwhile.
-    const std::string saved = std::move(out_);
-    out_.clear();
-    if (header) {
-      WriteHeader(header->first, header->second);
-    } else {
+    std::string body = std::move(out_);
+    if (headers.empty()) {
+      out_.clear();
       WriteNewHeader();
+      body.insert(0, out_);
     }
-    std::string bytes = saved.substr(0, headerAt) + out_ + saved.substr(headerAt);
-    return DrawingOutput{std::move(bytes), Notes()};
+    for (auto it = headers.rbegin(); it != headers.rend(); ++it) {
+      out_.clear();
+      WriteHeader(it->second.first, it->second.second);
+      body.insert(it->first, out_);
+    }
+    return DrawingOutput{std::move(body), Notes()};
   }
 
  private:
@@ -345,6 +347,7 @@ class KeepingWriter {
         Group(0, "SECTION");
         Group(2, "BLOCKS");
         for (const Block* block : newBlocks_) WriteNewBlock(*block);
+        newBlocksWritten_ = true;
         Group(0, "ENDSEC");
       }
     }
@@ -508,7 +511,9 @@ class KeepingWriter {
     Name(2, block.name);
   }
 
+  // Into the first table of that name only, should the file have two.
   void AddEntries(const std::string& table) {
+    if (!entriesAdded_.insert(table).second) return;
     if (table == "LAYER") {
       for (const Layer* layer : newLayers_) WriteLayer(*layer);
     } else if (table == "LTYPE") {
@@ -527,7 +532,7 @@ class KeepingWriter {
         {"STYLE", !missingStyles_.empty()},
         {"BLOCK_RECORD", modern_ && !newBlocks_.empty()}};
     for (const auto& [table, needed] : tables) {
-      if (!needed || seen.count(table)) continue;
+      if (!needed || seen.count(table) || entriesAdded_.count(table)) continue;
       Group(0, "TABLE");
       Group(2, table);
       if (modern_) {
@@ -560,7 +565,10 @@ class KeepingWriter {
       if (it != blocks_.end()) WriteKeptBlock(*it->second, k, first, endBlock, after);
       k = after;
     }
-    for (const Block* block : newBlocks_) WriteNewBlock(*block);
+    if (!newBlocksWritten_) {
+      for (const Block* block : newBlocks_) WriteNewBlock(*block);
+    }
+    newBlocksWritten_ = true;
     Raw(end, NextRecord(end));
   }
 
@@ -639,11 +647,15 @@ class KeepingWriter {
     std::vector<const Entity*> added;
     for (const auto& e : entities) {
       const auto tag = e.source.tag;
-      if (tag && *tag >= begin && *tag < end && source_.entities.count(*tag) &&
-          linked.emplace(*tag, &e).second) {
-        continue;
+      const bool fromFile = tag && source_.entities.count(*tag);
+      if (fromFile && *tag >= begin && *tag < end && linked.emplace(*tag, &e).second) continue;
+      // An entity of another section of the same kind is written there; one the session added
+      // goes to the first.
+      if (fromFile && *tag >= begin && *tag < end) {
+        if (written_.insert(&e).second) added.push_back(&e);  // a second claim on a record
+      } else if (!fromFile && written_.insert(&e).second) {
+        added.push_back(&e);
       }
-      added.push_back(&e);
     }
     for (size_t k = begin; k < end;) {
       const size_t next = std::max(EntityEnd(k), k + 1);
@@ -936,6 +948,9 @@ class KeepingWriter {
   unsigned long long next_ = 1;
   std::set<unsigned long long> taken_;
   bool tablesDone_ = false, blocksDone_ = false, entitiesDone_ = false;
+  bool newBlocksWritten_ = false;
+  std::set<std::string> entriesAdded_;
+  std::set<const Entity*> written_;  // added entities already written
   int renumbered_ = 0, ellipsesAsPolylines_ = 0, lwPolylinesAsPolylines_ = 0;
 };
 
