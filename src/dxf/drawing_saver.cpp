@@ -679,10 +679,17 @@ class KeepingWriter {
     unchanged.common.handle = asRead.common.handle;
     if (unchanged == asRead) {
       if (entity.common.handle == asRead.common.handle) return Raw(begin, end);
-      // The session renumbered a missing or repeated handle: the record keeps its groups.
+      // The session renumbered a missing or repeated handle: the record keeps its other groups
+      // and gets the one handle in place of whatever it had.
       ++renumbered_;
       const size_t first = NextRecord(begin);
-      Patched(begin, first, {{5, entity.common.handle}});
+      Raw(tags_[begin]);
+      Group(5, entity.common.handle);
+      bool inApplicationGroup = false;
+      for (size_t k = begin + 1; k < first; ++k) {
+        if (tags_[k].code == 102) inApplicationGroup = TrimmedValue(tags_[k]).starts_with("{");
+        if (tags_[k].code != 5 || inApplicationGroup) Raw(tags_[k]);
+      }
       return Raw(first, end);
     }
     KeptFrame frame = FrameOf(begin, end);
