@@ -299,7 +299,9 @@ ParseResult ParseBatchArguments(const std::vector<std::string>& args) {
 
 std::string UsageText() {
   return "usage: vorn-batch [options] DRAWING.dxf COMMAND...\n"
-         "Runs the commands in order on the drawing and saves the result.\n"
+         "Runs the commands in order on the drawing and saves the result in the drawing's\n"
+         "own DXF version, keeping everything the commands did not change as it was read;\n"
+         "without a command the drawing makes a round trip.\n"
          "commands:\n"
          "  hourly                  hourly shadow diagram of the picked building\n"
          "  isochrones              isochronal shadow lines of the picked building; prints the\n"
@@ -355,7 +357,9 @@ std::string UsageText() {
          "                          box is ticked: Tenku.Kyuseki, Tenku.KyusekiB)\n"
          "  --position-table-at X,Y sky-pick: placement of the position table (needed while\n"
          "                          its box is ticked: Tenku.tateiti, Tenku.tateitiB)\n"
-         "  -v                      echo the CAD prompts on standard output\n"
+         "  -v                      echo the CAD prompts on standard output, and say what\n"
+         "                          the drawing holds that the commands do not see and what\n"
+         "                          the saved drawing could not keep as it was\n"
          "exit status: 0 success, 1 a command failed, 2 bad arguments or unreadable drawing\n";
 }
 

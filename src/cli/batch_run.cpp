@@ -292,9 +292,9 @@ bool RunBoundary(BatchContext& c) {
 std::optional<std::string> WallHandle(const BatchContext& c) {
   const BatchOptions& o = c.options;
   for (const auto& e : c.host.Document().modelSpace) {
-    const bool named = o.wallLayer.empty() ? UpperAscii(e.entity.common.handle) ==
-                                                 UpperAscii(o.wallHandle)
-                                           : e.entity.common.layer == o.wallLayer;
+    const bool named = o.wallLayer.empty()
+                           ? UpperAscii(e.entity.common.handle) == UpperAscii(o.wallHandle)
+                           : e.entity.common.layer == o.wallLayer;
     if (!named) continue;
     if (cad::host::DxfTypeOf(e.entity) == "LINE") return e.entity.common.handle;
     if (o.wallLayer.empty()) {
@@ -401,11 +401,11 @@ fs::path WorkFolder(const BatchOptions& o) {
   return output.parent_path() / (output.stem().string() + "-work");
 }
 
-void ReportSkipped(const cad::host::OpenReport& report, std::ostream& err) {
+// Kinds the host does not model are saved as they were read; the commands do not see them.
+void ReportUnmodelled(const cad::host::OpenReport& report, std::ostream& err) {
   for (const auto& [kind, count] : report.skippedEntities) {
     err << "vorn-batch: note: " << count << " " << kind << " entit" << (count == 1 ? "y" : "ies")
-        << " cannot be carried over and " << (count == 1 ? "is" : "are")
-        << " left out of the result\n";
+        << " kept as read; the commands do not see " << (count == 1 ? "it" : "them") << "\n";
   }
 }
 
@@ -455,7 +455,7 @@ int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     err << "vorn-batch: cannot read the drawing: " << OneLine(e.what()) << "\n";
     return kExitBadInput;
   }
-  ReportSkipped(report, err);
+  if (o.verbose) ReportUnmodelled(report, err);
 
   BatchShell shell(err, workDir);
   InstantClock clock;
@@ -483,7 +483,8 @@ int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
   if (!ok) return kExitCommandFailed;
 
   try {
-    host.SaveAs(o.output);
+    const std::string note = host.SaveAs(o.output);
+    if (o.verbose && !note.empty()) err << "vorn-batch: note: not kept as it was: " << note << "\n";
   } catch (const cad::CadError& e) {
     err << "vorn-batch: cannot save the drawing: " << OneLine(e.what()) << "\n";
     return kExitCommandFailed;

@@ -33,10 +33,30 @@ std::string EncodingForDwgCodePage(std::string_view dwgCodePage) {
       return "CP" + number;
     }
   }
-  if (name == "DOS932") return "CP932";
+  // DOS pages are named after their number ("DOS850", "DOS932").
+  if (name.rfind("DOS", 0) == 0) {
+    const std::string number = name.substr(3);
+    if (!number.empty() && std::all_of(number.begin(), number.end(), ::isdigit)) {
+      return "CP" + number;
+    }
+  }
   if (name == "UTF-8" || name == "UTF8") return "UTF-8";
   if (name.rfind("CP", 0) == 0 || name.rfind("ISO", 0) == 0) return name;
+  // Other CADs write the names of their own pages (BIG5, GB2312, JOHAB, ...); a name the
+  // converter knows is read with it rather than refusing the whole drawing.
+  if (IsKnownEncoding(name)) return name;
   throw CodePageError("unknown code page " + std::string(dwgCodePage));
+}
+
+bool IsKnownEncoding(std::string_view encoding) {
+  if (encoding.empty()) return false;
+  try {
+    Utf8ToEncoding("0", encoding);
+    EncodingToUtf8("0", encoding);
+    return true;
+  } catch (const CodePageError&) {
+    return false;
+  }
 }
 
 std::string Utf8ToEncoding(std::string_view utf8, std::string_view encoding) {

@@ -15,7 +15,11 @@ class CodePageError : public std::runtime_error {
 
 // The code page named as in a DXF header ("ANSI_932", "ANSI_1252", ...) or a plain
 // encoding name ("CP932", "UTF-8"). Unknown names throw CodePageError.
+// Names the converter knows as they are ("BIG5", "DOS850" as CP850) are accepted too.
 std::string EncodingForDwgCodePage(std::string_view dwgCodePage);
+
+// True when the system's converter can turn UTF-8 into the encoding and back.
+bool IsKnownEncoding(std::string_view encoding);
 
 // Converts UTF-8 text into the given encoding. Characters the target cannot hold throw
 // CodePageError naming the character's position.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -13,11 +14,29 @@
 
 namespace vorn::dxf {
 
+// Where an object stood in the file it was read from: the index of its record's first group in
+// the file's tags (drawing_source.h); unset for objects made since. It is provenance, not
+// content, so it takes no part in comparing two objects.
+struct SourceLink {
+  std::optional<size_t> tag;
+  friend bool operator==(const SourceLink&, const SourceLink&) { return true; }
+};
+
+struct DrawingSource;
+
+// The whole file behind a drawing that was read, shared by its copies; also no part of the
+// drawing's content.
+struct SourceFile {
+  std::shared_ptr<const DrawingSource> file;
+  friend bool operator==(const SourceFile&, const SourceFile&) { return true; }
+};
+
 struct Layer {
   std::string name;
   int colour = 7;  // ACI; negative when the layer is off
   std::string lineType = "CONTINUOUS";
   int flags = 0;
+  SourceLink source{};
   friend bool operator==(const Layer&, const Layer&) = default;
 };
 
@@ -26,6 +45,7 @@ struct LineType {
   std::string description;
   double patternLength = 0.0;
   std::vector<double> elements;  // dash > 0, gap < 0, dot 0
+  SourceLink source{};
   friend bool operator==(const LineType&, const LineType&) = default;
 };
 
@@ -113,11 +133,13 @@ struct Point {
   friend bool operator==(const Point&, const Point&) = default;
 };
 
-using EntityData = std::variant<Line, Circle, Arc, Ellipse, LwPolyline, Polyline, Text, Insert, Point>;
+using EntityData =
+    std::variant<Line, Circle, Arc, Ellipse, LwPolyline, Polyline, Text, Insert, Point>;
 
 struct Entity {
   EntityCommon common;
   EntityData data;
+  SourceLink source{};
   friend bool operator==(const Entity&, const Entity&) = default;
 };
 
@@ -127,12 +149,13 @@ struct Block {
   int flags = 0;
   std::string layer = "0";
   std::vector<Entity> entities;
+  SourceLink source{};
   friend bool operator==(const Block&, const Block&) = default;
 };
 
 struct Drawing {
-  std::string version = "AC1009";      // $ACADVER
-  std::string codePage = "ANSI_932";   // $DWGCODEPAGE
+  std::string version = "AC1009";                  // $ACADVER
+  std::string codePage = "ANSI_932";               // $DWGCODEPAGE
   std::map<std::string, std::string> headerTexts;  // other header variables, raw values
   std::vector<Layer> layers;
   std::vector<LineType> lineTypes;
@@ -140,6 +163,8 @@ struct Drawing {
   std::vector<Entity> entities;  // model space
   // Entity kinds the reader does not know, with how many of each it skipped.
   std::map<std::string, int> skippedEntities;
+  // The file it was read from; unset for drawings made from scratch.
+  SourceFile source{};
   friend bool operator==(const Drawing&, const Drawing&) = default;
 };
 

@@ -10,10 +10,20 @@ namespace vorn::dxf {
 // reading stopped (0 when the file could not be opened at all).
 class DxfReadError : public std::runtime_error {
  public:
-  DxfReadError(const std::string& what, int line) : std::runtime_error(what), line_(line) {}
+  DxfReadError(const std::string& what, int line)
+      : std::runtime_error(OneLine(what)), line_(line) {}
   int line() const { return line_; }
 
  private:
+  // Names quoted from a damaged file can hold line ends and other control characters; the
+  // reason is shown to the user as one line.
+  static std::string OneLine(std::string text) {
+    for (char& c : text) {
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+    return text;
+  }
+
   int line_;
 };
 

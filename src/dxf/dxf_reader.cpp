@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -11,6 +12,7 @@
 #include <variant>
 
 #include "dxf/code_page.h"
+#include "dxf/drawing_source.h"
 #include "dxf/dxf_tags.h"
 
 namespace vorn::dxf {
@@ -366,6 +368,7 @@ class TagCursor {
   TagCursor(const std::vector<DxfTag>& tags, int lastLine) : tags_(tags), lastLine_(lastLine) {}
 
   bool AtEnd() const { return pos_ >= tags_.size(); }
+  size_t Position() const { return pos_; }
   const DxfTag& Peek() const { return tags_[pos_]; }
   const DxfTag& Next() { return tags_[pos_++]; }
   int LastLine() const { return lastLine_; }
@@ -397,6 +400,7 @@ bool IsStructureMarker(std::string_view type) {
 struct EntitySink {
   std::vector<Entity>& entities;
   std::map<std::string, int>& skipped;
+  DrawingSource& source;
 };
 
 void SkipFollowingAttributes(TagCursor& cursor, EntitySink sink) {
@@ -444,7 +448,7 @@ Entity CheckedEllipse(Entity entity, const DxfTag& start) {
   return entity;
 }
 
-void ReadEntity(TagCursor& cursor, TextDecoder& decoder, EntitySink sink) {
+void ReadEntityRecords(TagCursor& cursor, TextDecoder& decoder, EntitySink sink) {
   const Record record = cursor.TakeRecord();
   const std::string_view type = RecordType(record);
   auto add = [&](Entity entity) { sink.entities.push_back(std::move(entity)); };
@@ -469,6 +473,20 @@ void ReadEntity(TagCursor& cursor, TextDecoder& decoder, EntitySink sink) {
     ReadPolyline(cursor, record, decoder, sink);
   } else {
     ++sink.skipped[std::string(type)];
+  }
+}
+
+// Reads one entity with the records that belong to it and notes where it stood, so that saving
+// can write it back as read: every kind, the unknown ones too, and what the model made of it.
+void ReadEntity(TagCursor& cursor, TextDecoder& decoder, EntitySink sink) {
+  const size_t start = cursor.Position();
+  const size_t modelled = sink.entities.size();
+  ReadEntityRecords(cursor, decoder, sink);
+  sink.source.entityEnds[start] = cursor.Position();
+  if (sink.entities.size() > modelled) {
+    Entity& entity = sink.entities.back();
+    entity.source.tag = start;
+    sink.source.entities.emplace(start, entity);
   }
 }
 
@@ -578,7 +596,7 @@ LineType ParseLineType(Record record, TextDecoder& decoder) {
 }
 
 void ReadTableEntries(TagCursor& cursor, std::string_view table, TextDecoder& decoder,
-                      Drawing& drawing) {
+                      Drawing& drawing, DrawingSource& source) {
   while (true) {
     if (cursor.AtEnd())
       cursor.FailAtEnd("the file ends inside the " + std::string(table) + " table (no ENDTAB)");
@@ -593,16 +611,21 @@ void ReadTableEntries(TagCursor& cursor, std::string_view table, TextDecoder& de
                     " table, which has no ENDTAB");
     }
     if (tag.code != 0) Fail(tag, "a table entry (group 0) was expected");
+    const size_t start = cursor.Position();
     const Record record = cursor.TakeRecord();
     if (type == "LAYER" && table == "LAYER") {
       drawing.layers.push_back(ParseFields<Layer>(record, kLayerFields, decoder));
+      drawing.layers.back().source.tag = start;
+      source.layers.emplace(start, drawing.layers.back());
     } else if (type == "LTYPE" && table == "LTYPE") {
       drawing.lineTypes.push_back(ParseLineType(record, decoder));
+      drawing.lineTypes.back().source.tag = start;
+      source.lineTypes.emplace(start, drawing.lineTypes.back());
     }
   }
 }
 
-void ReadTables(TagCursor& cursor, TextDecoder& decoder, Drawing& drawing) {
+void ReadTables(TagCursor& cursor, TextDecoder& decoder, Drawing& drawing, DrawingSource& source) {
   while (true) {
     if (cursor.AtEnd()) cursor.FailAtEnd("the file ends inside the TABLES section (no ENDSEC)");
     const DxfTag& tag = cursor.Peek();
@@ -614,11 +637,11 @@ void ReadTables(TagCursor& cursor, TextDecoder& decoder, Drawing& drawing) {
     if (!IsTag(tag, 0, "TABLE")) Fail(tag, "TABLE expected in the TABLES section");
     const Record header = cursor.TakeRecord();
     if (header.size() < 2 || header[1].code != 2) Fail(tag, "TABLE without its name (group 2)");
-    ReadTableEntries(cursor, TrimmedValue(header[1]), decoder, drawing);
+    ReadTableEntries(cursor, TrimmedValue(header[1]), decoder, drawing, source);
   }
 }
 
-void ReadBlocks(TagCursor& cursor, TextDecoder& decoder, Drawing& drawing) {
+void ReadBlocks(TagCursor& cursor, TextDecoder& decoder, Drawing& drawing, DrawingSource& source) {
   while (true) {
     if (cursor.AtEnd()) cursor.FailAtEnd("the file ends inside the BLOCKS section (no ENDSEC)");
     const DxfTag& tag = cursor.Peek();
@@ -628,9 +651,12 @@ void ReadBlocks(TagCursor& cursor, TextDecoder& decoder, Drawing& drawing) {
     }
     ExpectNoSectionMarker(tag, "BLOCKS");
     if (!IsTag(tag, 0, "BLOCK")) Fail(tag, "BLOCK expected in the BLOCKS section");
+    const size_t start = cursor.Position();
     Block block = ParseFields<Block>(cursor.TakeRecord(), kBlockFields, decoder);
+    block.source.tag = start;
+    source.blocks.emplace(start, block);
     ReadEntities(cursor, "ENDBLK", "block " + block.name, decoder,
-                 EntitySink{block.entities, drawing.skippedEntities});
+                 EntitySink{block.entities, drawing.skippedEntities, source});
     cursor.TakeRecord();
     drawing.blocks.push_back(std::move(block));
   }
@@ -647,18 +673,19 @@ void SkipSection(TagCursor& cursor, const std::string& name) {
   }
 }
 
-void ReadSection(TagCursor& cursor, const DxfTag& start, Drawing& drawing, TextDecoder& decoder) {
+void ReadSection(TagCursor& cursor, const DxfTag& start, Drawing& drawing, TextDecoder& decoder,
+                 DrawingSource& source) {
   if (cursor.AtEnd() || cursor.Peek().code != 2) Fail(start, "SECTION without its name (group 2)");
   const std::string name(TrimmedValue(cursor.Next()));
   if (name == "HEADER") {
     decoder = ReadHeader(cursor, drawing);
   } else if (name == "TABLES") {
-    ReadTables(cursor, decoder, drawing);
+    ReadTables(cursor, decoder, drawing, source);
   } else if (name == "BLOCKS") {
-    ReadBlocks(cursor, decoder, drawing);
+    ReadBlocks(cursor, decoder, drawing, source);
   } else if (name == "ENTITIES") {
     ReadEntities(cursor, "ENDSEC", "the ENTITIES section", decoder,
-                 EntitySink{drawing.entities, drawing.skippedEntities});
+                 EntitySink{drawing.entities, drawing.skippedEntities, source});
     cursor.Next();
   } else {
     SkipSection(cursor, name);
@@ -673,28 +700,64 @@ std::string Describe(const DxfTag& tag) {
   return "group " + std::to_string(tag.code) + " \"" + value + "\"";
 }
 
-Drawing ParseDrawing(const std::vector<DxfTag>& tags, int lastLine) {
+Drawing ParseDrawing(DrawingSource& source, int lastLine) {
   Drawing drawing;
   TextDecoder decoder;
-  TagCursor cursor(tags, lastLine);
+  TagCursor cursor(source.tags, lastLine);
   if (cursor.AtEnd()) throw DxfReadError("the file is empty", 1);
   while (true) {
     if (cursor.AtEnd()) cursor.FailAtEnd("the file ends without EOF");
     const DxfTag& tag = cursor.Next();
     if (IsTag(tag, 0, "EOF")) return drawing;
     if (!IsTag(tag, 0, "SECTION")) Fail(tag, "SECTION or EOF expected, found " + Describe(tag));
-    ReadSection(cursor, tag, drawing, decoder);
+    ReadSection(cursor, tag, drawing, decoder, source);
   }
+}
+
+std::optional<unsigned long long> HexValue(std::string_view text) {
+  // Handles beyond 2^60 would leave no room to number new objects after them.
+  constexpr unsigned long long kLargest = 1ULL << 60;
+  unsigned long long value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value > kLargest) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// One above every handle the file uses and its $HANDSEED, so new objects never take a handle of
+// a table entry, block or object the host does not model.
+unsigned long long HandleSeed(const std::vector<DxfTag>& tags) {
+  unsigned long long seed = 1;
+  for (size_t i = 0; i < tags.size(); ++i) {
+    const bool handle = tags[i].code == 5 || tags[i].code == 105;
+    if (!handle) continue;
+    const bool handSeed = i > 0 && IsTag(tags[i - 1], 9, "$HANDSEED");
+    if (const auto value = HexValue(TrimmedValue(tags[i]))) {
+      seed = std::max(seed, handSeed ? *value : *value + 1);
+    }
+  }
+  return seed;
 }
 
 }  // namespace
 
 Drawing ReadDxf(std::string_view bytes) {
-  std::vector<DxfTag> tags = ReadDxfTags(bytes);
+  auto source = std::make_shared<DrawingSource>();
+  std::vector<DxfTag>& tags = source->tags;
+  tags = ReadDxfTags(bytes);
   const int lastLine = tags.empty() ? 1 : tags.back().valueLine();
   // Comments (999) may stand anywhere and carry nothing the drawing needs.
-  std::erase_if(tags, [](const DxfTag& tag) { return tag.code == 999; });
-  return ParseDrawing(tags, lastLine);
+  source->comments =
+      static_cast<int>(std::erase_if(tags, [](const DxfTag& tag) { return tag.code == 999; }));
+  Drawing drawing = ParseDrawing(*source, lastLine);
+  source->version = drawing.version;
+  source->codePage = drawing.codePage;
+  source->encoding =
+      StoresUtf8(drawing.version) ? std::string("UTF-8") : EncodingForDwgCodePage(drawing.codePage);
+  source->handleSeed = HandleSeed(tags);
+  drawing.source.file = std::move(source);
+  return drawing;
 }
 
 Drawing ReadDxfFile(const std::filesystem::path& path) {

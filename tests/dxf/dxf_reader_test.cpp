@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -279,6 +280,47 @@ TEST(TextDecoding, R2004UsesTheCodePageToo) {
   const std::string bytes =
       Utf8ToEncoding(WithEntities({"  0", "TEXT", "  1", "é"}, "AC1018", "ANSI_1252"), "CP1252");
   EXPECT_EQ(std::get<Text>(OnlyEntity(ReadDxf(bytes)).data).text, "é");
+}
+
+struct CodePageCase {
+  const char* codePage;  // as $DWGCODEPAGE names it
+  const char* encoding;  // the converter's name for it, to write the fixture
+  friend void PrintTo(const CodePageCase& c, std::ostream* os) { *os << c.codePage; }
+};
+
+class CodePagesOfOtherCads : public ::testing::TestWithParam<CodePageCase> {};
+
+// Pages outside the ANSI_ names are read with the converter rather than refused.
+TEST_P(CodePagesOfOtherCads, AreReadWithTheConverter) {
+  const std::string bytes =
+      Utf8ToEncoding(WithEntities({"  0", "TEXT", "  8", "Ébauche", "  1", "façade"}, "AC1009",
+                                  GetParam().codePage),
+                     GetParam().encoding);
+  const Drawing drawing = ReadDxf(bytes);
+  EXPECT_EQ(OnlyEntity(drawing).common.layer, "Ébauche");
+  EXPECT_EQ(std::get<Text>(OnlyEntity(drawing).data).text, "façade");
+  EXPECT_EQ(drawing.codePage, GetParam().codePage);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, CodePagesOfOtherCads,
+                         ::testing::Values(CodePageCase{"dos850", "CP850"},
+                                           CodePageCase{"DOS437", "CP437"},
+                                           CodePageCase{"ISO8859-1", "ISO8859-1"},
+                                           CodePageCase{"LATIN1", "LATIN1"}),
+                         [](const auto& info) {
+                           std::string name = info.param.codePage;
+                           std::replace(name.begin(), name.end(), '-', '_');
+                           return name;
+                         });
+
+TEST(TextDecoding, ACodePageTheConverterDoesNotKnowIsRefusedAtItsLine) {
+  try {
+    ReadDxf(WithEntities({"  0", "POINT"}, "AC1009", "ANSI_XYZ"));
+    FAIL() << "no error";
+  } catch (const DxfReadError& error) {
+    EXPECT_EQ(error.line(), 12);
+    EXPECT_THAT(error.what(), HasSubstr("unknown code page ANSI_XYZ"));
+  }
 }
 
 struct EscapeCase {

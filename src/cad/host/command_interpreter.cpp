@@ -316,7 +316,10 @@ bool LoadLinetypeInto(HostState& state, const std::string& name, const std::stri
   state.BeginChange();
   for (auto& existing : state.doc.lineTypes) {
     if (UpperAscii(existing.name) == UpperAscii(type->name)) {
+      // Reloaded, it is still the drawing's entry of that name.
+      const dxf::SourceLink source = existing.source;
       existing = *type;
+      existing.source = source;
       return true;
     }
   }

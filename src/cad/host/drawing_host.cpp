@@ -57,16 +57,17 @@ OpenReport DrawingHost::Open(const std::filesystem::path& path) {
   state_->doc = HostDocumentFromDrawing(drawing);
   state_->openedPath = path;
   if (!drawing.skippedEntities.empty()) {
-    state_->Log(dxf::SkippedEntitiesNote(drawing) + "\r\n");
+    state_->Log(dxf::SkippedEntitiesNote(drawing) + " (kept as read)\r\n");
   }
   return OpenReport{drawing.skippedEntities};
 }
 
-void DrawingHost::SaveAs(const std::filesystem::path& path) {
+std::string DrawingHost::SaveAs(const std::filesystem::path& path) {
   if (!state_->open) throw CadError("no drawing is open");
   try {
     const std::string note = state_->files->Save(DrawingFromHostDocument(state_->doc), path);
     if (!note.empty()) state_->Log(note + "\r\n");
+    return note;
   } catch (const std::exception& e) {
     throw CadError("cannot save \"" + path.string() + "\": " + e.what());
   }

@@ -28,7 +28,8 @@ namespace vorn::cad::host {
 
 struct HostState;
 
-// What opening a file left out: entity kinds the reader skipped, with their counts.
+// Entity kinds of the opened file the host does not model, with their counts: saving keeps
+// them as they were read, but the commands do not see them.
 struct OpenReport {
   std::map<std::string, int> skippedEntities;
 };
@@ -44,9 +45,12 @@ class DrawingHost final : public CadConnector {
   // Replaces the drawing by the file's; throws CadError naming the file when it is unreadable
   // (the previous drawing then stays). Skipped kinds are also noted on the prompt log.
   OpenReport Open(const std::filesystem::path& path);
-  // Saves as R12 DXF with $DWGCODEPAGE. Only to the path given, never implicitly over the
-  // opened file; a failed save throws CadError and leaves an existing file as it was.
-  void SaveAs(const std::filesystem::path& path);
+  // Saves a drawing opened from a file in that file's version and code page, keeping whatever
+  // the session did not change as it was read; a new drawing as R12 DXF with $DWGCODEPAGE.
+  // Only to the path given, never implicitly over the opened file; a failed save throws
+  // CadError and leaves an existing file as it was. Returns what could not be kept (also noted
+  // on the prompt log), empty when everything was.
+  std::string SaveAs(const std::filesystem::path& path);
   void Close();
   bool IsOpen() const;
   std::filesystem::path OpenedPath() const;

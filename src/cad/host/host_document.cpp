@@ -99,17 +99,22 @@ HostDocument NewHostDocument() {
 
 HostDocument HostDocumentFromDrawing(const dxf::Drawing& drawing) {
   HostDocument document = NewHostDocument();
+  document.source = drawing.source.file;
   document.codePage = drawing.codePage;
   document.headerTexts = drawing.headerTexts;
   document.layers = drawing.layers;
   document.lineTypes = drawing.lineTypes;
   EnsureDefaults(document);
   HandleAssigner handles;
+  // New handles go above every handle of the file, those of tables and objects included.
+  if (document.source && document.source->handleSeed > 1) {
+    handles.Reserve(HexHandle(document.source->handleSeed - 1));
+  }
   ReserveAll(handles, drawing.entities);
   for (const auto& block : drawing.blocks) ReserveAll(handles, block.entities);
   for (const auto& block : drawing.blocks) {
-    document.blocks.push_back(
-        HostBlock{block.name, block.base, block.flags, Adopt(document, handles, block.entities)});
+    document.blocks.push_back(HostBlock{block.name, block.base, block.flags,
+                                        Adopt(document, handles, block.entities), block.source});
   }
   std::vector<dxf::Entity> model;
   for (const auto& e : drawing.entities) {
@@ -126,12 +131,14 @@ HostDocument HostDocumentFromDrawing(const dxf::Drawing& drawing) {
 
 dxf::Drawing DrawingFromHostDocument(const HostDocument& document) {
   dxf::Drawing drawing;
+  drawing.source.file = document.source;
+  if (document.source) drawing.version = document.source->version;
   drawing.codePage = document.codePage.empty() ? "ANSI_932" : document.codePage;
   drawing.headerTexts = document.headerTexts;
   drawing.layers = document.layers;
   drawing.lineTypes = document.lineTypes;
   for (const auto& block : document.blocks) {
-    dxf::Block out{block.name, block.base, block.flags, "0", {}};
+    dxf::Block out{block.name, block.base, block.flags, "0", {}, block.source};
     for (const auto& e : block.entities) out.entities.push_back(e.entity);
     drawing.blocks.push_back(std::move(out));
   }
@@ -143,6 +150,7 @@ dxf::Drawing DrawingFromHostDocument(const HostDocument& document) {
 
 HostEntity MakeHostEntity(HostDocument& document, dxf::Entity entity) {
   entity.common.handle = HexHandle(document.nextHandle++);
+  entity.source = {};
   return HostEntity{document.nextId++, std::move(entity)};
 }
 

@@ -5,10 +5,12 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cad/cad_interface.h"
+#include "dxf/drawing_source.h"
 #include "dxf/dxf_drawing.h"
 
 namespace vorn::cad::host {
@@ -23,16 +25,20 @@ struct HostBlock {
   TAcadPoint base;
   int flags = 0;
   std::vector<HostEntity> entities;
+  dxf::SourceLink source{};  // the BLOCK record it was read from
 };
 
 struct HostDocument {
+  // The file the drawing was opened from, which saving writes back keeping what the session
+  // did not change; unset for a new drawing.
+  std::shared_ptr<const dxf::DrawingSource> source;
   std::string codePage = "ANSI_932";
   std::map<std::string, std::string> headerTexts;
   std::vector<dxf::Layer> layers;
   std::vector<dxf::LineType> lineTypes;
   std::vector<HostBlock> blocks;
   std::vector<HostEntity> modelSpace;
-  std::vector<dxf::Entity> paperSpace;  // kept as read, for saving
+  std::vector<dxf::Entity> paperSpace;        // kept as read, for saving
   std::map<std::string, CadValue> variables;  // upper-case names
   int64_t nextId = 1;
   uint64_t nextHandle = 0x100;
@@ -47,7 +53,7 @@ HostDocument HostDocumentFromDrawing(const dxf::Drawing& drawing);
 // The drawing to save, with $DWGCODEPAGE from the document.
 dxf::Drawing DrawingFromHostDocument(const HostDocument& document);
 
-// Gives `entity` a new ID and a new handle.
+// Gives `entity` a new ID and a new handle; it no longer stands for a record of any file.
 HostEntity MakeHostEntity(HostDocument& document, dxf::Entity entity);
 
 // The entity's class as `EntityName` reports it, and as group code 0 names it.

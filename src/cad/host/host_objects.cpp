@@ -993,11 +993,14 @@ std::vector<std::vector<TAcadPoint>> EntityOutlines(const HostDocument& doc,
 }
 
 void MergeDefinitions(HostState& state, const dxf::Drawing& file) {
-  for (const auto& layer : file.layers) {
-    if (!FindLayer(state.doc, layer.name)) state.doc.layers.push_back(layer);
+  // What comes from another file is new to this drawing.
+  for (dxf::Layer layer : file.layers) {
+    layer.source = {};
+    if (!FindLayer(state.doc, layer.name)) state.doc.layers.push_back(std::move(layer));
   }
-  for (const auto& type : file.lineTypes) {
-    if (!FindLineType(state.doc, type.name)) state.doc.lineTypes.push_back(type);
+  for (dxf::LineType type : file.lineTypes) {
+    type.source = {};
+    if (!FindLineType(state.doc, type.name)) state.doc.lineTypes.push_back(std::move(type));
   }
   // Diagram files carry no layer table: the layers their entities name come into being.
   auto addUsedLayers = [&](const std::vector<dxf::Entity>& entities) {
