@@ -371,24 +371,45 @@ TEST(MessageFilterOutsideAnApartment, IsRefusedAndReported) {
   worker.join();
 }
 
+// Keys go to the list the window carries in its user data.
+LRESULT CALLBACK RecordKeys(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* keys = reinterpret_cast<std::vector<WPARAM>*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message == WM_KEYDOWN && keys != nullptr) keys->push_back(wParam);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void PumpMessages() {
+  MSG message;
+  for (int round = 0; round < 20; ++round) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(10);
+  }
+}
+
 // A plain top-level window, for the window calls; none when the system has no desktop.
 class TestWindow {
  public:
   TestWindow() {
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.lpfnWndProc = RecordKeys;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"VornDesktopTest";
     RegisterClassW(&windowClass);
     handle = CreateWindowExW(0, L"VornDesktopTest", L"Vorn", WS_OVERLAPPEDWINDOW, 10, 10, 200, 100,
                              nullptr, nullptr, windowClass.hInstance, nullptr);
-    if (handle != nullptr) ShowWindow(handle, SW_SHOWNORMAL);
+    if (handle == nullptr) return;
+    SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&keysDown));
+    ShowWindow(handle, SW_SHOWNORMAL);
   }
   ~TestWindow() {
     if (handle != nullptr) DestroyWindow(handle);
   }
   int64_t Id() const { return static_cast<int64_t>(reinterpret_cast<intptr_t>(handle)); }
   HWND handle = nullptr;
+  std::vector<WPARAM> keysDown;  // WM_KEYDOWN's virtual keys
 };
 
 TEST(Desktop, MinimiseRestoreOpenIconAndTopMost) {
@@ -408,6 +429,20 @@ TEST(Desktop, MinimiseRestoreOpenIconAndTopMost) {
   EXPECT_FALSE(main.IsTopMost());
   main.PlaceTopMost();
   EXPECT_TRUE(main.IsTopMost());
+}
+
+TEST(Desktop, TheWindowBroughtToTheFrontReceivesTheEscapeKey) {
+  TestWindow window;
+  if (window.handle == nullptr) GTEST_SKIP() << "no desktop to create windows on";
+  Win32DesktopWindows desktop;
+  desktop.SetForegroundWindow(window.Id());
+  PumpMessages();
+  ASSERT_EQ(desktop.GetForegroundWindow(), window.Id());
+  window.keysDown.clear();
+  desktop.KeyDownEscape();
+  desktop.KeyUpEscape();
+  PumpMessages();
+  EXPECT_EQ(window.keysDown, (std::vector<WPARAM>{VK_ESCAPE}));
 }
 
 }  // namespace
