@@ -226,9 +226,7 @@ class RecordingDispatch final : public IDispatch {
     }
     if (member == L"GetEntity") {
       // Out arguments 1 and 2 (rgvarg[2] and rgvarg[1]): this object and a pick point.
-      VARIANT* entity = params->rgvarg[2].pvarVal;
-      entity->vt = VT_DISPATCH;
-      entity->pdispVal = this;
+      *params->rgvarg[2].ppdispVal = this;
       AddRef();
       VARIANT point;
       VariantInit(&point);
@@ -305,7 +303,7 @@ TEST_F(ComDispatch, OutArgumentsComeBackAndFailuresCarryTheServersText) {
     }
   }
   EXPECT_EQ(server.received[0].types,
-            (std::vector<VARTYPE>{VT_BYREF | VT_VARIANT, VT_BYREF | VT_VARIANT, VT_BSTR}));
+            (std::vector<VARTYPE>{VT_BYREF | VT_DISPATCH, VT_BYREF | VT_VARIANT, VT_BSTR}));
   EXPECT_EQ(server.references, 1u);
 }
 

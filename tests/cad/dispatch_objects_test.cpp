@@ -532,7 +532,7 @@ TEST(DispatchUtility, GetEntityReadsTheEntityAndThePickPointFromItsOutArguments)
   });
   cad.entity->Returns("EntityName", "AcDbCircle");
   const PickedEntity picked = dispatch::WrapUtility(cad.utility)->GetEntity("建物を選択: ");
-  EXPECT_EQ(cad.log.Last(), "Utility.GetEntity(&Empty, &Empty, BSTR \"建物を選択: \")");
+  EXPECT_EQ(cad.log.Last(), "Utility.GetEntity(&Object null, &Empty, BSTR \"建物を選択: \")");
   ExpectPoint(picked.pickPoint, {12, 34, 0});
   EXPECT_EQ(picked.entity->EntityName(), "AcDbCircle");
 }

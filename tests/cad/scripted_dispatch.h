@@ -30,7 +30,7 @@ struct RecordedCall {
 
   // `Document.SetVariable(BSTR "FILEDIA", I2 0)` for a method, `Application.HWND` for a
   // property read, `Entity.Coordinate[I4 2]` for an indexed read, `Entity.color = I4 3` for a
-  // write; an out argument shows as `&Empty`.
+  // write; an out argument shows with `&` (`&Object null`, `&Empty`).
   std::string Text() const {
     std::string list;
     for (std::size_t i = 0; i < args.size(); ++i) {

@@ -62,7 +62,10 @@ class InvokeArguments {
       ToVariant(args[i].value, *values_[i].get());
       VARIANT& slot = passed_[n - 1 - i];
       VariantInit(&slot);
-      if (args[i].byRef) {
+      if (args[i].byRef && (*values_[i]).vt == VT_DISPATCH) {
+        slot.vt = VT_BYREF | VT_DISPATCH;
+        slot.ppdispVal = &values_[i].get()->pdispVal;
+      } else if (args[i].byRef) {
         slot.vt = VT_BYREF | VT_VARIANT;
         slot.pvarVal = values_[i].get();
       } else {

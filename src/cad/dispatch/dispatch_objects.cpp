@@ -272,10 +272,11 @@ class DispatchUtility final : public CadUtility, Dispatched {
   double GetAngle(const std::optional<TAcadPoint>& base, const std::string& prompt) override {
     return ToDouble(Call("GetAngle", {OptionalPointValue(base), prompt}), Where("GetAngle"));
   }
-  // The entity and the pick point come back through the first two (out) arguments.
+  // The entity and the pick point come back through the first two (out) arguments: an object
+  // slot and a VARIANT slot, as the member declares them.
   PickedEntity GetEntity(const std::string& prompt) override {
     std::vector<DispatchArgument> args{
-        {DispatchValue{}, true}, {DispatchValue{}, true}, {prompt, false}};
+        {DispatchObjectPtr{}, true}, {DispatchValue{}, true}, {prompt, false}};
     Call("GetEntity", args);
     PickedEntity picked;
     picked.entity =

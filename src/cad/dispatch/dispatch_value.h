@@ -72,7 +72,9 @@ std::string_view TypeName(DispatchType type);
 std::string Describe(const DispatchValue& value);
 
 // One argument of a call. A by-reference argument is an out parameter: the member writes its
-// answer into `value` (VT_BYREF | VT_VARIANT).
+// answer into `value`. Its starting value tells the slot's type: an object reference (null)
+// for an object slot (VT_BYREF | VT_DISPATCH, as members declare IDispatch** outputs), any
+// other value for a VARIANT slot (VT_BYREF | VT_VARIANT).
 struct DispatchArgument {
   DispatchValue value;
   bool byRef = false;
