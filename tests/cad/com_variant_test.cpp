@@ -322,6 +322,105 @@ TEST_F(ComDispatch, AProgIdWithoutAClassIsNoRunningCad) {
   }
 }
 
+// A server whose IDispatch is oleaut32's own (CreateStdDispatch over a type description), so
+// that the system's Invoke decides whether the calls' flags and argument types fit the members
+// as declared.
+class TypedServer : public IUnknown {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  // The members, in the order of the type description's vtable indices 3...
+  virtual LONG STDMETHODCALLTYPE Count() { return 3; }
+  virtual IDispatch* STDMETHODCALLTYPE Item(LONG index) {
+    items.push_back(index);
+    dispatch->AddRef();
+    return dispatch;
+  }
+  virtual void STDMETHODCALLTYPE SetVariable(BSTR name, VARIANT value) {
+    variables.push_back(std::wstring(name) + L"=" + std::to_wstring(value.vt) + L":" +
+                        std::to_wstring(value.vt == VT_I2 ? value.iVal : -1));
+  }
+  virtual BSTR STDMETHODCALLTYPE Name() { return SysAllocString(L"建物"); }
+  virtual void STDMETHODCALLTYPE PutColor(LONG colour) { colours.push_back(colour); }
+
+  IDispatch* dispatch = nullptr;
+  std::vector<LONG> items;
+  std::vector<std::wstring> variables;
+  std::vector<LONG> colours;
+};
+
+class TypedDispatch : public Apartment {
+ protected:
+  void SetUp() override {
+    Apartment::SetUp();
+    ASSERT_EQ(CreateDispTypeInfo(&description_, LOCALE_SYSTEM_DEFAULT, &typeInfo), S_OK);
+    UseInterfaceOfClass();
+    IUnknown* unknown = nullptr;
+    ASSERT_EQ(CreateStdDispatch(nullptr, &server, typeInfo, &unknown), S_OK);
+    ASSERT_EQ(unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&server.dispatch)),
+              S_OK);
+    unknown->Release();
+  }
+  void TearDown() override {
+    if (server.dispatch != nullptr) server.dispatch->Release();
+    if (typeInfo != nullptr) typeInfo->Release();
+    Apartment::TearDown();
+  }
+
+  TypedServer server;
+  ITypeInfo* typeInfo = nullptr;
+
+ private:
+  static OLECHAR* Text(const wchar_t* text) { return const_cast<OLECHAR*>(text); }
+
+  // Some systems describe the object as a class implementing the interface; the dispatch
+  // needs the interface's own description.
+  void UseInterfaceOfClass() {
+    TYPEATTR* attributes = nullptr;
+    ASSERT_EQ(typeInfo->GetTypeAttr(&attributes), S_OK);
+    const bool isClass = attributes->typekind == TKIND_COCLASS;
+    typeInfo->ReleaseTypeAttr(attributes);
+    if (!isClass) return;
+    HREFTYPE reference = 0;
+    ITypeInfo* interfaceInfo = nullptr;
+    ASSERT_EQ(typeInfo->GetRefTypeOfImplType(0, &reference), S_OK);
+    ASSERT_EQ(typeInfo->GetRefTypeInfo(reference, &interfaceInfo), S_OK);
+    typeInfo->Release();
+    typeInfo = interfaceInfo;
+  }
+
+  PARAMDATA index_[1] = {{Text(L"Index"), VT_I4}};
+  PARAMDATA variable_[2] = {{Text(L"Name"), VT_BSTR}, {Text(L"Value"), VT_VARIANT}};
+  PARAMDATA colour_[1] = {{Text(L"color"), VT_I4}};
+  // Vtable indices from 3, after IUnknown's three.
+  METHODDATA methods_[5] = {
+      {Text(L"Count"), nullptr, 1, 3, CC_STDCALL, 0, DISPATCH_PROPERTYGET, VT_I4},
+      {Text(L"Item"), index_, 2, 4, CC_STDCALL, 1, DISPATCH_METHOD, VT_DISPATCH},
+      {Text(L"SetVariable"), variable_, 3, 5, CC_STDCALL, 2, DISPATCH_METHOD, VT_EMPTY},
+      {Text(L"Name"), nullptr, 4, 6, CC_STDCALL, 0, DISPATCH_PROPERTYGET, VT_BSTR},
+      {Text(L"color"), colour_, 5, 7, CC_STDCALL, 1, DISPATCH_PROPERTYPUT, VT_EMPTY},
+  };
+  INTERFACEDATA description_{methods_, 5};
+};
+
+TEST_F(TypedDispatch, TheSystemsInvokeAcceptsTheCallsAsTheMembersDeclareThem) {
+  auto object = std::make_shared<ComDispatchObject>(server.dispatch);
+  const auto block = dispatch::WrapBlock(object);
+  EXPECT_EQ(block->Count(), 3);
+  EXPECT_EQ(block->Item(2)->Name(), "建物");
+  dispatch::WrapDocument(object)->SetVariable("SNAPMODE", CadValue{int32_t{1}});
+  EXPECT_EQ(dispatch::WrapEntity(object)->Name(), "建物");
+  dispatch::WrapEntity(object)->SetColor(5);
+  EXPECT_EQ(server.items, (std::vector<LONG>{2}));
+  EXPECT_EQ(server.variables, (std::vector<std::wstring>{L"SNAPMODE=2:1"}));
+  EXPECT_EQ(server.colours, (std::vector<LONG>{5}));
+  EXPECT_THROW(dispatch::WrapEntity(object)->Radius(), CadError);  // no such member
+}
+
 using MessageFilter = Apartment;
 
 TEST_F(MessageFilter, AnswersThroughTheSystemInterface) {
