@@ -140,9 +140,8 @@ class Items : protected Dispatched {
   std::shared_ptr<Item> ItemAt(int index) const {
     return Wrapped<Wrapper>(Call("Item", {int32_t{index}}), "Item", itemRole_);
   }
-  template <class Result = Wrapper>
-  std::shared_ptr<Result> Added(std::initializer_list<DispatchValue> args) const {
-    return Wrapped<Result>(Call("Add", args), "Add", itemRole_);
+  std::shared_ptr<Wrapper> Added(std::initializer_list<DispatchValue> args) const {
+    return Wrapped<Wrapper>(Call("Add", args), "Add", itemRole_);
   }
 
  private:

@@ -100,11 +100,9 @@ class DispatchFailure : public CadError {
 // "0x80020009": an HRESULT as the system's documentation writes it.
 std::string HresultText(int32_t hresult);
 
-// Common HRESULTs that the portable layer and the scripted objects use.
+// HRESULTs the scripted objects of the tests answer with.
 inline constexpr int32_t kDispUnknownName = static_cast<int32_t>(0x80020006);  // DISP_E_UNKNOWNNAME
 inline constexpr int32_t kDispException = static_cast<int32_t>(0x80020009);    // DISP_E_EXCEPTION
-inline constexpr int32_t kDispTypeMismatch =
-    static_cast<int32_t>(0x80020005);  // DISP_E_TYPEMISMATCH
 
 // One automation object, called late-bound by member name (case-insensitive). Arguments are in
 // the member's own order. Throws DispatchFailure when the call fails.
