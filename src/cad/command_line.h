@@ -60,6 +60,10 @@ inline constexpr TAcadPoint kSentinelPoint{123.0, 456.0, 789.0};
 // The data kind of the WM_COPYDATA message that AutoCAD takes as typed text.
 inline constexpr uintptr_t kCopyDataTypedText = 1;
 
+// Said when there is no desktop whose windows the command-line path could drive.
+inline constexpr const char* kCommandLineUnavailable =
+    "この環境では AutoCAD のコマンドラインを操作できません．";
+
 // Results of WaitCommandEnd and PickPointByCommandLine.
 inline constexpr int kCommandEnded = 1;
 inline constexpr int kCommandCancelled = 0;
