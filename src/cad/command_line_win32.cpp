@@ -55,13 +55,13 @@ class Win32WindowSystem final : public WindowSystem {
 
   bool IsWindow(WindowHandle window) override { return ::IsWindow(ToHwnd(window)) != FALSE; }
 
-  // GetWindowText gives the name a window of another process was given, without asking it.
+  // The name the window was given, read without asking the window: AutoCAD's command line
+  // answers WM_GETTEXT with its content, so its name "Headlands" is only found this way (as
+  // FindWindow finds it).
   std::string WindowTitle(WindowHandle window) override {
-    const int length = GetWindowTextLengthW(ToHwnd(window));
-    if (length <= 0) return {};
-    std::wstring title(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(ToHwnd(window), title.data(), length + 1);
-    return ToUtf8(title.data(), copied);
+    wchar_t title[512] = {};
+    const int length = InternalGetWindowText(ToHwnd(window), title, 512);
+    return ToUtf8(title, length);
   }
 
   std::string ClassName(WindowHandle window) override {
