@@ -10,6 +10,16 @@ if(VORN_SANITIZE)
   endif()
 endif()
 
+if(VORN_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "VORN_FUZZ needs Clang: configure with -DCMAKE_CXX_COMPILER=clang++")
+  endif()
+  # Coverage feedback for libFuzzer in every library; only the fuzz targets link its driver.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 function(vorn_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
   if(VORN_WARNINGS_AS_ERRORS)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libgtest-dev libgmock-dev libbenchmark-dev libboost-dev
-          python3 python3-ezdxf python3-shapely)
+# libclang-rt-14-dev: libFuzzer and the sanitizer runtimes of Debian's Clang (scripts/fuzz).
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
+          libbenchmark-dev libboost-dev python3 python3-ezdxf python3-shapely)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <numbers>
 #include <set>
@@ -93,10 +95,32 @@ std::string WithoutLineBreaks(std::string_view text) {
   return out;
 }
 
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// A text that itself holds "\U+XXXX" (read from the escape of a backslash, "\U+005C", followed
+// by "U+XXXX") would be read back as the escaped character and change with every save; its
+// backslash is written as an escape too, so the text reads back as it was.
+std::string WithLiteralEscapesKept(std::string_view text) {
+  std::string out;
+  for (size_t pos = 0; pos < text.size(); ++pos) {
+    const std::string_view rest = text.substr(pos);
+    const bool escapeShaped = rest.size() >= 7 && rest.starts_with("\\U+") &&
+                              std::all_of(rest.begin() + 3, rest.begin() + 7, IsHexDigit);
+    if (escapeShaped) {
+      AppendEscape(out, '\\');
+    } else {
+      out.push_back(text[pos]);
+    }
+  }
+  return out;
+}
+
 // UTF-8 text in which every character the code page cannot hold has become an escape, so the
 // whole file converts; the reader turns the escapes back into the characters.
 std::string EscapeForEncoding(std::string_view utf8, const std::string& encoding) {
-  std::string text = WithoutLineBreaks(utf8);
+  std::string text = WithLiteralEscapesKept(WithoutLineBreaks(utf8));
   if (Encodable(text, encoding)) return text;
   std::string out;
   for (size_t pos = 0; pos < text.size();) {
@@ -254,6 +278,11 @@ constexpr std::array<KeptHeaderVariable, 9> kKeptHeader{{{"$INSBASE", {10, 20, 3
                                                          {"$PDMODE", {70, 0, 0}},
                                                          {"$PDSIZE", {40, 0, 0}}}};
 
+bool IsInt16(double value) {
+  return value == std::trunc(value) && value >= std::numeric_limits<int16_t>::min() &&
+         value <= std::numeric_limits<int16_t>::max();
+}
+
 // The numbers of a header text as the reader keeps it ("x,y,z"); none when one is not a number.
 std::optional<std::vector<double>> HeaderNumbers(std::string_view text) {
   std::vector<double> numbers;
@@ -386,7 +415,9 @@ class R12Writer {
     const bool integer = variable.codes[0] == 70;
     // A point written without its z (as some versions keep $INSBASE) is at z = 0.
     if (numbers->size() + (wanted == 3 ? 1 : 0) < wanted) return;
-    if (integer && (*numbers)[0] != std::trunc((*numbers)[0])) return;
+    // Group 70 holds a 16-bit integer: a fraction or a number beyond it is no value the
+    // variable can have, and is left out rather than cut to one it never had.
+    if (integer && !IsInt16((*numbers)[0])) return;
     Group(9, variable.name);
     for (size_t i = 0; i < wanted; ++i) {
       const double value = i < numbers->size() ? (*numbers)[i] : 0.0;
@@ -546,7 +577,8 @@ class R12Writer {
     Group(0, type);
     Group(5, handles_.ForEntity(common.handle, notes_.handlesAssigned));
     Name(8, UsedLayer(common.layer));
-    if (common.lineType) {
+    // An empty line type name names none: the entity keeps its layer's, as without group 6.
+    if (common.lineType && !common.lineType->empty()) {
       if (!IsByName(*common.lineType)) usedLineTypes_.insert(*common.lineType);
       Name(6, *common.lineType);
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <span>
@@ -429,6 +430,20 @@ void ReadPolyline(TagCursor& cursor, Record header, TextDecoder& decoder, Entity
   sink.entities.push_back(std::move(entity));
 }
 
+// Saving draws an ellipse as points of its curve (R12 has no ELLIPSE): one whose curve reaches
+// beyond the range of numbers would open and then never save.
+Entity CheckedEllipse(Entity entity, const DxfTag& start) {
+  const auto& ellipse = std::get<Ellipse>(entity.data);
+  const auto largest = [](const TAcadPoint& p) {
+    return std::max({std::abs(p.x), std::abs(p.y), std::abs(p.z)});
+  };
+  // The minor axis is the major one turned about the extrusion and scaled by the ratio.
+  const double reach =
+      largest(ellipse.centre) + largest(ellipse.majorAxis) * (1.0 + 2.0 * std::abs(ellipse.ratio));
+  if (!std::isfinite(reach)) Fail(start, "the ELLIPSE reaches beyond the range of numbers");
+  return entity;
+}
+
 void ReadEntity(TagCursor& cursor, TextDecoder& decoder, EntitySink sink) {
   const Record record = cursor.TakeRecord();
   const std::string_view type = RecordType(record);
@@ -440,7 +455,7 @@ void ReadEntity(TagCursor& cursor, TextDecoder& decoder, EntitySink sink) {
   } else if (type == "ARC") {
     add(ParseEntity<Arc>(record, kArcFields, decoder));
   } else if (type == "ELLIPSE") {
-    add(ParseEntity<Ellipse>(record, kEllipseFields, decoder));
+    add(CheckedEllipse(ParseEntity<Ellipse>(record, kEllipseFields, decoder), record.front()));
   } else if (type == "TEXT") {
     add(ParseEntity<Text>(record, kTextFields, decoder));
   } else if (type == "POINT") {
@@ -506,10 +521,15 @@ std::vector<HeaderVariable> CollectHeader(TagCursor& cursor) {
 
 bool StoresUtf8(std::string_view version) { return version >= "AC1021"; }
 
+// The code page must be one the converter knows both ways, even where the text is stored as
+// UTF-8: a name of the right shape that it does not know ("ANSI_9491252") would otherwise fail
+// only at the first non-ASCII text, or when the drawing that opened is saved.
 TextDecoder DecoderFor(const Drawing& drawing, const DxfTag* codePageTag) {
-  if (StoresUtf8(drawing.version)) return TextDecoder("UTF-8");
   try {
-    return TextDecoder(EncodingForDwgCodePage(drawing.codePage));
+    const std::string encoding = EncodingForDwgCodePage(drawing.codePage);
+    EncodingToUtf8("0", encoding);
+    Utf8ToEncoding("0", encoding);
+    return TextDecoder(StoresUtf8(drawing.version) ? "UTF-8" : encoding);
   } catch (const CodePageError&) {
     const int line = codePageTag ? codePageTag->valueLine() : 1;
     throw DxfReadError("line " + std::to_string(line) + ": unknown code page " + drawing.codePage +

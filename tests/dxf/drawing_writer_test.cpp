@@ -192,13 +192,15 @@ TEST(R12Text, EveryNameTheEntitiesUseIsDefinedInTheTables) {
   Text text;
   text.style = "ROMAN";
   drawing.entities = {line, MakeEntity(text, "B", "")};
+  drawing.entities[1].common.lineType = "";
   const Drawing back = ReadDxf(WriteDrawingR12(drawing));
   std::vector<std::string> layers, lineTypes;
   for (const auto& layer : back.layers) layers.push_back(layer.name);
   for (const auto& lineType : back.lineTypes) lineTypes.push_back(lineType.name);
   EXPECT_EQ(layers, (std::vector<std::string>{"0", "壁", "NEW"}));
   EXPECT_THAT(lineTypes, ::testing::UnorderedElementsAre("HIDDEN2", "DOT", "CONTINUOUS"));
-  EXPECT_EQ(back.entities[1].common.layer, "0");  // an empty layer name has no R12 form
+  EXPECT_EQ(back.entities[1].common.layer, "0");   // an empty layer name has no R12 form
+  EXPECT_FALSE(back.entities[1].common.lineType);  // nor has an empty line type name
   EXPECT_THAT(RecordGroups(WriteDrawingR12(drawing), "STYLE"),
               ::testing::Contains(std::pair<int, std::string>{2, "STANDARD"}));
 }
@@ -234,6 +236,9 @@ INSTANTIATE_TEST_SUITE_P(
         EscapeCase{"beyond_the_bmp", "\xF0\x9F\x98\x80", "ANSI_932", "\\U+D83D\\U+DE00",
                    "\xF0\x9F\x98\x80"},
         EscapeCase{"line_breaks", "two\r\nlines", "ANSI_932", "two  lines", "two  lines"},
+        // A text holding an escape's shape literally keeps it: its backslash is escaped.
+        EscapeCase{"literal_escape", "a\\U+0041 \\U+12 \\u+0041", "ANSI_932",
+                   "a\\U+005CU+0041 \\U+12 \\u+0041", "a\\U+0041 \\U+12 \\u+0041"},
         EscapeCase{"unicode_page_uses_cp932", "日影", "UTF-8", "日影", "日影"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -252,6 +257,19 @@ TEST(R12Text, KeepsTheHeaderVariablesTheDrawingsUseDependsOn) {
   EXPECT_EQ(back.headerTexts.at("$PDMODE"), "3");
   EXPECT_FALSE(back.headerTexts.contains("$PDSIZE"));
   EXPECT_FALSE(back.headerTexts.contains("$TDCREATE"));
+}
+
+TEST(R12Text, LeavesOutAnIntegerVariableItsGroupCannotHold) {
+  for (const char* value : {"99999999999", "-32769", "32768", "2.5"}) {
+    Drawing drawing;
+    drawing.headerTexts = {{"$PDMODE", value}};
+    EXPECT_FALSE(ReadDxf(WriteDrawingR12(drawing)).headerTexts.contains("$PDMODE")) << value;
+  }
+  for (const char* value : {"-32768", "32767"}) {
+    Drawing drawing;
+    drawing.headerTexts = {{"$PDMODE", value}};
+    EXPECT_EQ(ReadDxf(WriteDrawingR12(drawing)).headerTexts.at("$PDMODE"), value);
+  }
 }
 
 TEST(R12Text, HandlesStayUniqueAndTheSeedIsAboveThemAll) {

@@ -507,6 +507,16 @@ INSTANTIATE_TEST_SUITE_P(
                       13, "no ENDTAB"},
         MalformedCase{"unknown_code_page", WithEntities({}, "AC1015", "ANSI_XYZ"), 12,
                       "unknown code page ANSI_XYZ"},
+        // Named like a code page but unknown to the converter: refused on opening, not when
+        // the drawing is saved or its first non-ASCII text is read.
+        MalformedCase{"code_page_the_converter_lacks", WithEntities({}, "AC1015", "ANSI_9491252"),
+                      12, "unknown code page ANSI_9491252"},
+        MalformedCase{"code_page_lacking_in_a_unicode_drawing",
+                      WithEntities({}, "AC1032", "CP99999"), 12, "unknown code page CP99999"},
+        MalformedCase{
+            "ellipse_beyond_the_numbers",
+            WithEntities({"  0", "ELLIPSE", " 10", "1e308", " 11", "1e308", " 40", "1"}, "AC1015"),
+            19, "ELLIPSE reaches beyond the range of numbers"},
         MalformedCase{"stray_group_in_entities",
                       Lines({"  0", "SECTION", "  2", "ENTITIES", " 10", "1"}), 5,
                       "an entity (group 0) was expected"}),
