@@ -29,9 +29,9 @@ std::filesystem::path UserDataFolder(const EnvLookup& env, bool windows) {
     if (!appData) return {};
     return std::filesystem::path(*appData) / kUserFolderName;
   }
-  // A relative XDG_CONFIG_HOME is invalid and must be ignored.
-  if (const auto xdg = NonEmpty(env, "XDG_CONFIG_HOME");
-      xdg && std::filesystem::path(*xdg).is_absolute()) {
+  // A relative XDG_CONFIG_HOME is invalid and must be ignored. Absolute by the POSIX rule (a
+  // leading slash), whichever system the program was built for.
+  if (const auto xdg = NonEmpty(env, "XDG_CONFIG_HOME"); xdg && xdg->front() == '/') {
     return std::filesystem::path(*xdg) / kUserFolderName;
   }
   const auto home = NonEmpty(env, "HOME");

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <functional>
 #include <map>
 
@@ -231,11 +230,20 @@ const std::vector<std::string>& KnownCommands() {
   return kCommands;
 }
 
+// Text work rather than std::filesystem, so the name keeps the user's separators and its UTF-8
+// on every system (a Windows path would take the ANSI code page and backslashes).
 std::string DefaultOutputPath(const std::string& drawing) {
-  const std::filesystem::path path(drawing);
-  std::filesystem::path out = path.parent_path() / (path.stem().string() + "-vorn");
-  out += path.has_extension() ? path.extension() : std::filesystem::path(".dxf");
-  return out.string();
+#ifdef _WIN32
+  constexpr std::string_view kSeparators = "/\\:";
+#else
+  constexpr std::string_view kSeparators = "/";
+#endif
+  const std::size_t separator = drawing.find_last_of(kSeparators);
+  const std::size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
+  const std::size_t dot = drawing.rfind('.');
+  // A leading dot starts a hidden file's name, not an extension.
+  if (dot == std::string::npos || dot <= nameStart) return drawing + "-vorn.dxf";
+  return drawing.substr(0, dot) + "-vorn" + drawing.substr(dot);
 }
 
 ParseResult ParseBatchArguments(const std::vector<std::string>& args) {

@@ -1,11 +1,9 @@
 #include "dxf/code_page.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <vector>
+
+#include "dxf/code_page_converter.h"
 
 namespace vorn {
 namespace {
@@ -17,45 +15,6 @@ bool IsUtf8Name(std::string_view encoding) {
       upper.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
   }
   return upper == "UTF8";
-}
-
-// Owns one iconv conversion descriptor.
-class IconvHandle {
- public:
-  explicit IconvHandle(iconv_t cd) : cd_(cd) {}
-  IconvHandle(const IconvHandle&) = delete;
-  IconvHandle& operator=(const IconvHandle&) = delete;
-  ~IconvHandle() { iconv_close(cd_); }
-  iconv_t get() const { return cd_; }
-
- private:
-  iconv_t cd_;
-};
-
-std::string Convert(std::string_view input, std::string_view from, std::string_view to) {
-  iconv_t cd = iconv_open(std::string(to).c_str(), std::string(from).c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    throw CodePageError("unsupported text encoding " + std::string(from) + " -> " +
-                        std::string(to));
-  }
-  const IconvHandle handle(cd);
-  std::string out;
-  std::vector<char> buffer(4096);
-  std::vector<char> in(input.begin(), input.end());
-  char* inPtr = in.data();
-  size_t inLeft = in.size();
-  while (inLeft > 0) {
-    char* outPtr = buffer.data();
-    size_t outLeft = buffer.size();
-    const size_t rc = iconv(handle.get(), &inPtr, &inLeft, &outPtr, &outLeft);
-    out.append(buffer.data(), static_cast<size_t>(outPtr - buffer.data()));
-    if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
-      const size_t offset = static_cast<size_t>(inPtr - in.data());
-      throw CodePageError("text cannot be converted from " + std::string(from) + " to " +
-                          std::string(to) + " at byte " + std::to_string(offset));
-    }
-  }
-  return out;
 }
 
 }  // namespace
@@ -82,12 +41,12 @@ std::string EncodingForDwgCodePage(std::string_view dwgCodePage) {
 
 std::string Utf8ToEncoding(std::string_view utf8, std::string_view encoding) {
   if (IsUtf8Name(encoding)) return std::string(utf8);
-  return Convert(utf8, "UTF-8", encoding);
+  return ConvertEncoding(utf8, "UTF-8", encoding);
 }
 
 std::string EncodingToUtf8(std::string_view bytes, std::string_view encoding) {
-  if (IsUtf8Name(encoding)) return Convert(bytes, "UTF-8", "UTF-8");
-  return Convert(bytes, encoding, "UTF-8");
+  if (IsUtf8Name(encoding)) return ConvertEncoding(bytes, "UTF-8", "UTF-8");
+  return ConvertEncoding(bytes, encoding, "UTF-8");
 }
 
 std::string TextFileToUtf8(std::string_view bytes) {

@@ -8,9 +8,30 @@
 
 #include "dxf/dxf_document.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#endif
+
 namespace vorn {
 
 namespace {
+
+// Opens a file for writing only when it does not exist yet; null (errno set) otherwise.
+// Windows' C library has no exclusive fopen mode, but its open() has the same flag.
+std::FILE* OpenNewFile(const std::filesystem::path& path) {
+#ifdef _WIN32
+  const int descriptor =
+      _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+  if (descriptor < 0) return nullptr;
+  std::FILE* file = _fdopen(descriptor, "wb");
+  if (!file) _close(descriptor);
+  return file;
+#else
+  return std::fopen(path.c_str(), "wbx");
+#endif
+}
 
 // A new file beside `path` that did not exist before, opened for writing; the random part
 // makes sure no file of the user's is ever taken over.
@@ -23,7 +44,7 @@ std::filesystem::path CreateTemporaryBeside(const std::filesystem::path& path, s
                   static_cast<unsigned long long>(generator() & 0xFFFFFFFFFFULL));
     std::filesystem::path temporary = path;
     temporary += suffix;
-    file = std::fopen(temporary.c_str(), "wbx");
+    file = OpenNewFile(temporary);
     if (file) return temporary;
     if (errno != EEXIST) break;
   }

@@ -14,6 +14,7 @@
 #include "acquisition/png_file.h"
 #include "app/form_fixture.h"
 #include "geometry/point_ops.h"
+#include "python_checks.h"
 
 namespace vorn {
 namespace {
@@ -113,6 +114,7 @@ TEST(PngFile, PixelsComeBackThroughAnIndependentDecoder) {
   testing::TempFolder temp;
   const auto path = temp.path() / "p.png";
   SavePng(picture, path);
+  VORN_SKIP_WITHOUT_PYTHON();
   const std::string script = (temp.path() / "read.py").string();
   testing::WriteFile(
       script,

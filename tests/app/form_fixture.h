@@ -53,11 +53,20 @@ class FormTest : public ::testing::Test {
  protected:
   FormTest() {
     shell.executable = exeFolder() / "vorn.exe";
-    shell.environment = {{"HOME", (temp.path() / "home").string()}};
+    shell.environment = {{"HOME", (temp.path() / "home").string()},
+                         {"APPDATA", (temp.path() / "appdata").string()}};
   }
 
   std::filesystem::path exeFolder() const { return temp.path() / "bin"; }
   std::filesystem::path settingsFile() const { return exeFolder() / "vorn.ini"; }
+  // The per-user folder the platform's rules give for the environment above.
+  std::filesystem::path userFolder() const {
+#ifdef _WIN32
+    return temp.path() / "appdata" / "vorn2023";
+#else
+    return temp.path() / "home" / ".config" / "vorn2023";
+#endif
+  }
 
   // A new form, created and started as the program does.
   std::unique_ptr<TForm1> StartForm() {

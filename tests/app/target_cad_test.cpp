@@ -207,8 +207,7 @@ TEST_F(TargetList, EditsOfAnInstalledProgramAreShownAgainFromTheUserFolder) {
   EXPECT_EQ(ReadFile(listFile()), "Shipped\tS.App\n");  // the shipped file is untouched
   d.FormShow(f->TargetProgID);
   EXPECT_EQ(d.ListBox1.Items, (std::vector<std::string>{"Mine\tM.App", "Shipped\tS.App"}));
-  EXPECT_TRUE(std::filesystem::exists(temp.path() / "home" / ".config" / "vorn2023" /
-                                      "TargetCAD_APIVersion.txt"));
+  EXPECT_TRUE(std::filesystem::exists(userFolder() / "TargetCAD_APIVersion.txt"));
 }
 
 TEST_F(TargetDialog, AFailedSaveIsReported) {

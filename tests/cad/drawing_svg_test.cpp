@@ -17,6 +17,7 @@
 #include "dxf/dxf_reader.h"
 #include "geometry/point_ops.h"
 #include "host_fixture.h"
+#include "python_checks.h"
 
 namespace vorn::cad::host {
 namespace {
@@ -247,6 +248,7 @@ TEST(SvgDashArrayTest, Patterns) {
 TEST(RenderSvgTest, EveryKindParsesAndLiesInsideTheViewBox) {
   TempFolder folder;
   const std::string svg = Render(EveryKind());
+  VORN_SKIP_WITHOUT_PYTHON();
   // 10 paths: line, circle, arc, ellipse, two polylines, 3D polyline, point, two block lines.
   EXPECT_EQ(RunPython(folder, svg), "paths 10 texts 1\n");
 }
@@ -268,6 +270,7 @@ TEST(RenderSvgTest, ViewBoxIsTheExtentWithItsMargin) {
 
 TEST(RenderSvgTest, EmptyDrawingIsStillAPicture) {
   TempFolder folder;
+  VORN_SKIP_WITHOUT_PYTHON();
   EXPECT_EQ(RunPython(folder, Render(NewHostDocument())), "paths 0 texts 0\n");
 }
 
@@ -459,6 +462,7 @@ TEST(RenderSvgTest, TextIsEscapedAndPlaced) {
   EXPECT_THAT(svg, HasSubstr(">日影 &lt;1&gt; &amp; &quot;2&quot; ° ⌀</text>"));
   EXPECT_THAT(svg, HasSubstr(">bad \uFFFD\uFFFD byte </text>"));
   EXPECT_THAT(svg, HasSubstr("matrix(1 0 0 -1 10 20)"));
+  VORN_SKIP_WITHOUT_PYTHON();
   EXPECT_EQ(RunPython(folder, svg), "paths 0 texts 2\n");
 }
 
@@ -548,6 +552,7 @@ TEST(RenderSvgTest, BrokenNumbersAreLeftOut) {
   zeroNormal.common.extrusion = {0, 0, 0};
   Add(document, zeroNormal);
   Add(document, LineFrom(0, 0, 10, 10));
+  VORN_SKIP_WITHOUT_PYTHON();
   EXPECT_EQ(RunPython(folder, Render(document)), "paths 2 texts 0\n");
 }
 
@@ -607,6 +612,7 @@ TEST(SampleSiteTest, OpensWithEveryLayerAndEntity) {
   TempFolder folder;
   SvgOptions options;
   options.title = "サンプル敷地";
+  VORN_SKIP_WITHOUT_PYTHON();
   EXPECT_EQ(RunPython(folder, RenderSvg(document, options)), "paths 18 texts 11\n");
 }
 

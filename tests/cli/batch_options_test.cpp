@@ -31,6 +31,9 @@ TEST(BatchArguments, DefaultOutputSitsBesideTheInput) {
   EXPECT_EQ(DefaultOutputPath("/data/site.dxf"), "/data/site-vorn.dxf");
   EXPECT_EQ(DefaultOutputPath("site.DXF"), "site-vorn.DXF");
   EXPECT_EQ(DefaultOutputPath("drawing"), "drawing-vorn.dxf");
+  EXPECT_EQ(DefaultOutputPath("建物.v2/敷地"), "建物.v2/敷地-vorn.dxf");
+  EXPECT_EQ(DefaultOutputPath("dir/.dxf"), "dir/.dxf-vorn.dxf");
+  EXPECT_EQ(DefaultOutputPath("C:\\図面\\敷地.dxf"), "C:\\図面\\敷地-vorn.dxf");
 }
 
 TEST(BatchArguments, BadArgumentsAreNamed) {

@@ -14,6 +14,7 @@
 #include "app/form_fixture.h"
 #include "app/ini_file.h"
 #include "dxf/number_format.h"
+#include "python_checks.h"
 #include "test_files.h"
 
 namespace vorn::cli {
@@ -54,6 +55,7 @@ TEST_F(BatchRun, HourlyDiagramOfTheSampleCoversTheShadowUnion) {
   EXPECT_NE(out.str().find("建物図形を選択して下さい."), std::string::npos) << "-v echoes prompts";
   EXPECT_TRUE(fs::exists(dir / "work" / "VORN_1.dxf"));
 
+  VORN_SKIP_WITHOUT_PYTHON();
   const std::string report = At("check.txt");
   const std::string command = std::string(VORN_PYTHON) + " " + VORN_SOURCE_DIR +
                               "/tests/cli/check_hourly.py " + result + " " + Sample() +
@@ -82,7 +84,7 @@ TEST_F(BatchRun, RoundTripReportsWhatCannotBeCarriedOver) {
 
 TEST_F(BatchRun, EffectiveSettingsAreDefaultsThenFileThenOverrides) {
   const std::string ini = At("in.ini");
-  std::ofstream(ini) << "[Common]\r\nido1=33\r\nmakita=80.0\r\n";
+  std::ofstream(ini, std::ios::binary) << "[Common]\r\nido1=33\r\nmakita=80.0\r\n";
   ASSERT_EQ(Run({Sample(), "--settings", ini, "--north", "75", "--dump-settings", At("out.ini"),
                  "-o", At("o.dxf")}),
             kExitSuccess)
@@ -119,6 +121,7 @@ TEST_F(BatchRun, EveryWayOfChoosingTheSeasonDrawsThatSeason) {
       {"file", "equinox", 1, 0.0, "26:12", 26.2, "15", "90"},
       {"file", "summer", 2, 23.45, "35:41", 35 + 41 / 60.0, "10", "45"},
   };
+  VORN_SKIP_WITHOUT_PYTHON();
   std::string check =
       std::string(VORN_PYTHON) + " " + VORN_SOURCE_DIR + "/tests/cli/check_hourly.py";
   int row = 0;

@@ -11,6 +11,7 @@
 
 #include "cli/batch_fixture.h"
 #include "cli/batch_run.h"
+#include "python_checks.h"
 
 namespace vorn::cli {
 namespace {
@@ -43,6 +44,7 @@ TEST_F(BatchSite, BoundaryOfTheSampleSiteByLayerOrHandleFollowsTheBuffer) {
   const std::string byHandle = At("by-handle.dxf");
   ASSERT_EQ(Run({Sample(), "boundary", "--site-handle", "35", "-o", byHandle}), kExitSuccess)
       << err.str();
+  VORN_SKIP_WITHOUT_PYTHON();
   EXPECT_EQ(Check("check_boundary.py", Sample() + " " + byLayer + " 敷地 " + byHandle + " 敷地"),
             "ok\n");
 }
@@ -55,6 +57,7 @@ TEST_F(BatchSite, BoundaryOfLShapedSlantedAndClutteredSites) {
         << layer << ": " << err.str();
     args += " " + result + " " + layer;
   }
+  VORN_SKIP_WITHOUT_PYTHON();
   EXPECT_EQ(Check("check_boundary.py", args), "ok\n");
 }
 
@@ -100,6 +103,7 @@ TEST_F(BatchSite, WallElevationOnTheNeighboursWallMatchesTheProjection) {
             kExitSuccess)
       << err.str();
   EXPECT_TRUE(fs::exists(dir / "work" / "VORN_1.dxf"));
+  VORN_SKIP_WITHOUT_PYTHON();
   EXPECT_EQ(Check("check_wall.py", result + " " + Sample() + " 建物 隣地壁面 35.683333333333333 " +
                                        kWinter + " 90 8 16 0.5 VORN_HEKIMEN VORN_HWAKU wall"),
             "ok\n");
@@ -139,6 +143,7 @@ TEST_F(BatchSite, WallElevationPlacedByTheUserAsOneBlockWithOtherSettings) {
                  result}),
             kExitSuccess)
       << err.str();
+  VORN_SKIP_WITHOUT_PYTHON();
   EXPECT_EQ(Check("check_wall.py", result + " " + Sample() + " 建物 隣地壁面 43.05 " + kWinter +
                                        " 80 8.5 15.5 0.25 壁面影 壁枠 120000,20000"),
             "ok\n");
@@ -173,6 +178,7 @@ TEST_F(BatchSite, PreviewTurnedDrawnIntoTheDrawingAndSavedAsPicture) {
                  "off", "--at", "120000,10000", "--png", picture, "-o", result}),
             kExitSuccess)
       << err.str();
+  VORN_SKIP_WITHOUT_PYTHON();
   EXPECT_EQ(
       Check("check_preview.py", result + " " + Sample() + " 建物 30 20 120000,10000 " + picture),
       "ok\n");

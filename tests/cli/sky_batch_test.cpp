@@ -10,6 +10,7 @@
 
 #include "cli/batch_fixture.h"
 #include "cli/batch_run.h"
+#include "python_checks.h"
 
 namespace vorn::cli {
 namespace {
@@ -53,6 +54,7 @@ TEST_F(SkyBatch, ReportOfTheSampleMarksBracketsTheExactSkyFactor) {
                  "Tenku.Menseki=2", "--report", report, "-o", At("marks.dxf")}),
             kExitSuccess)
       << err.str();
+  VORN_SKIP_WITHOUT_PYTHON();
   EXPECT_EQ(Script("check_sky_report.py", {Sample(), "建物", report, "4"}), "ok\n");
   const std::string text = Slurp(report);
   for (const char* name : {"\tA1\t0\t", "\tA2\t0\t", "\tA3\t0\t", "\tA4\t0\t"}) {
@@ -71,6 +73,7 @@ TEST_F(SkyBatch, GivenPointsTakeTheirHeightAsThePlane) {
                  "-o", At("given.dxf")}),
             kExitSuccess)
       << err.str();
+  VORN_SKIP_WITHOUT_PYTHON();
   EXPECT_EQ(Script("check_sky_report.py", {Sample(), "建物", report, "2"}), "ok\n");
   const std::string text = Slurp(report);
   EXPECT_NE(text.find("\t30000\t8000\tP3\t2.5\t"), std::string::npos) << text;
@@ -87,6 +90,7 @@ TEST_F(SkyBatch, DrawingAllRowsDrawsTheEnteredPoints) {
                  "-o", drawing}),
             kExitSuccess)
       << err.str();
+  VORN_SKIP_WITHOUT_PYTHON();
   EXPECT_EQ(Script("check_sky_rows.py",
                    {drawing, report, "VORN_TENKU", "6", "0", "-100000", "60000", "20000"}),
             "ok\n");
@@ -118,6 +122,7 @@ TEST_F(SkyBatch, EachTableTakesItsOwnPlacement) {
             kExitSuccess)
       << err.str();
   EXPECT_NE(err.str().find("--table-at is not used"), std::string::npos) << err.str();
+  VORN_SKIP_WITHOUT_PYTHON();
   EXPECT_EQ(Script("check_position_table.py", {drawing, "VORN_TTATEITI", "-70000", "-20000"}),
             "ok\n");
 }
@@ -150,6 +155,7 @@ TEST_F(SkyBatch, PickedDiagramWithBothTablesAddsUp) {
                  result}),
             kExitSuccess)
       << err.str();
+  VORN_SKIP_WITHOUT_PYTHON();
   EXPECT_EQ(Check(result, "三斜", "VORN_TENKU VORN_TTATEITI"), "ok\n");
 }
 
@@ -160,6 +166,7 @@ TEST_F(SkyBatch, InscribedDiagramOfTypeAAddsUpToo) {
                  "Tenku.Hatch=5", "--set", "Tenku.tateiti=0", "-o", result}),
             kExitSuccess)
       << err.str();
+  VORN_SKIP_WITHOUT_PYTHON();
   EXPECT_EQ(Check(result, "VORN_TSANSYA", "VORN_TENKU"), "ok\n");
 }
 

@@ -10,6 +10,7 @@
 #include "dxf/code_page.h"
 #include "dxf/dxf_document.h"
 #include "dxf/number_format.h"
+#include "python_checks.h"
 #include "test_files.h"
 
 namespace vorn {
@@ -153,6 +154,7 @@ TEST_F(SavedDocument, SavedInTheCadCodePageAndReadableByAnIndependentReader) {
     EXPECT_EQ(entry.path().filename(), "VORN_1.dxf") << "no temporary file is left behind";
   }
 
+  VORN_SKIP_WITHOUT_PYTHON();
   const std::filesystem::path report = dir_ / "report.txt";
   const std::string script =
       "import sys, ezdxf\n"

@@ -17,6 +17,7 @@
 #include "geometry/outline_kernel.h"
 #include "geometry/point_ops.h"
 #include "geometry/shadow_sites.h"
+#include "python_checks.h"
 #include "test_files.h"
 
 namespace vorn {
@@ -247,6 +248,7 @@ TEST(ShadowOutlineUnion, RegionsCoverExactlyTheUnionOfTheShadowQuadrilaterals) {
   }
 
   // Region by region against an independent polygon library.
+  VORN_SKIP_WITHOUT_PYTHON();
   const std::vector<std::vector<double>> regions = ShapelyRegionAreas(allPieces);
   ASSERT_EQ(regions.size(), traced.size()) << "shapely (python3-shapely) did not answer";
   for (std::size_t c = 0; c < traced.size(); ++c) {

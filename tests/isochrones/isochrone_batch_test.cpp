@@ -11,6 +11,7 @@
 #include "cli/batch_fixture.h"
 #include "cli/batch_options.h"
 #include "cli/batch_run.h"
+#include "python_checks.h"
 
 namespace vorn::cli {
 namespace {
@@ -61,6 +62,7 @@ TEST_F(IsochroneBatch, SampleSiteIsochronesReadBackByEzdxf) {
   EXPECT_TRUE(fs::exists(dir / "work" / "VORN_1.dxf"));
   EXPECT_TRUE(err.str().empty()) << err.str();
 
+  VORN_SKIP_WITHOUT_PYTHON();
   const std::string report = At("check.txt");
   const std::string command = std::string(VORN_PYTHON) + " " + VORN_SOURCE_DIR +
                               "/tests/isochrones/check_isochrones.py " + result + " " + Sample() +

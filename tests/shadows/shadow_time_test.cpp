@@ -18,6 +18,7 @@
 #include "dxf/number_format.h"
 #include "geometry/outline_kernel.h"
 #include "geometry/point_ops.h"
+#include "python_checks.h"
 
 namespace vorn {
 namespace {
@@ -474,6 +475,7 @@ TEST(ShadowTimeRun, SecondRegionIsShadowAndAnEnclosedCourtyardIsLit) {
 // The oracle: the same runs computed independently in Python from the textbook sun and
 // shapely's union of the shadow quadrilaterals and footprints.
 TEST(ShadowTimeOracle, EntryExitTimesAndTotalsMatchTheUnion) {
+  VORN_SKIP_WITHOUT_PYTHON();
   testing::TempFolder temp;
   const Sky skies[] = {{35.68, 0, 90}, {34.0, 2, 100}};
   const std::vector<Site> sites = Sites();
