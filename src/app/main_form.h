@@ -17,6 +17,7 @@
 #include "cad/cad_interface.h"
 #include "cad/cad_operations.h"
 #include "cad/cad_services.h"
+#include "cad/command_line.h"
 #include "cad/message_filter.h"
 #include "geometry/progress.h"
 #include "geometry/records.h"
@@ -31,13 +32,15 @@ inline constexpr std::string_view kBuiltInCaption = "Vorn2023.07.28 Beta";
 // The CAD side of the form: the running-object lookup and the desktop services the CAD
 // operations need. Off Windows the drawing host supplies them. The COM backend also gives the
 // system's message-filter registry and the handle of its filter object; without them (the
-// drawing host) no filter is needed.
+// drawing host) no filter is needed. The desktop's windows for the command-line path to
+// AutoCAD exist only on Windows; without them that path reports itself unavailable.
 struct CadEnvironment {
   cad::CadConnector& connector;
   cad::DesktopWindows& windows;
   cad::CadClock& clock;
   cad::MessageFilterRegistry* filterRegistry = nullptr;
   std::uintptr_t filterHandle = 0;
+  cad::WindowSystem* commandLineWindows = nullptr;
 };
 
 class TForm1 {
@@ -260,7 +263,7 @@ class TForm1 {
   // Makes a name and ProgID the target (the dialog's OK).
   void ApplyTarget(const std::string& name, const std::string& progId);
 
-  // ---- Commands of the other layers (main_form_commands.cpp) ----
+  // ---- Commands of the other layers ----
   void Button2Click();  // building pick
   // A mouse button pressed on Button2: the right button enables the menu items that apply
   // and returns true, asking the view to pop PopupMenu2 up at the mouse.
@@ -269,7 +272,6 @@ class TForm1 {
   void Button3Click();  // hourly shadows
   void DrawVornLine(bool animate);
   void Button17Click();  // animation
-  void Button4Click();
   void Button5Click();
   void Button6Click();
   void DrawToujikan5A();  // the isochrone run's body
@@ -303,6 +305,9 @@ class TForm1 {
   // ---- Point entry and shadow time at points (point_commands.cpp) ----
   void Button21Click(const TButton& Sender);  // Button21 (mode 1) and Button12 (mode 0)
   void Button22Click(const TButton& Sender);  // Button22 (mode 1) and Button16 (mode 0)
+  // Specific points picked with AutoCAD's ID command over its command-line window, then their
+  // shadow times and annotation.
+  void Button4Click();
   // AryPoint into StringGrid2 (sgno != 0) or StringGrid1, labelled, in order.
   void TempPointsToSG(int sgno);
   void GetTokuteiJikan();

@@ -1,6 +1,6 @@
 // The specific points and measurement points: their entry from the drawing (Button21, Button12,
-// Button22, Button16), the shadow time at the specific points (Button23 "再計算" / "中止") and
-// the annotation of the results (Button15 "作成").
+// Button22, Button16, and Button4 through AutoCAD's command line), the shadow time at the
+// specific points (Button23 "再計算" / "中止") and the annotation of the results (Button15 "作成").
 #include <cmath>
 #include <exception>
 #include <memory>
@@ -155,6 +155,34 @@ void TForm1::Button22Click(const TButton& Sender) {
   } else {
     Button9Click();
   }
+}
+
+void TForm1::Button4Click() {
+  SetKernelProgress(false);
+  if (workspace.BuildingEdges.empty()) return;
+  if (cad_.commandLineWindows == nullptr) {
+    ShowMessage(cad::kCommandLineUnavailable);
+    return;
+  }
+  cad::CommandLineControl autocad(*cad_.commandLineWindows, cad_.clock,
+                                  [this] { shell_.ProcessMessages(); });
+  if (!autocad.ActivateCadWindow()) return;
+  shell_.MinimizeMainWindow();
+  cad_.clock.Sleep(100);
+  autocad.SendCadText("\003\003BLIPMODE 1 ");
+  workspace.AryPoint.clear();
+  TAcadPoint picked;
+  while (autocad.PickPointByCommandLine(picked) == cad::kCommandEnded) {
+    TTempPoint point;
+    point.pt = picked;
+    workspace.AryPoint.push_back(point);
+  }
+  autocad.SendCadText("\003\003BLIPMODE 0 ");
+  shell_.RestoreMainWindow();
+  if (workspace.AryPoint.empty()) return;
+  TempPointsToSG(1);
+  GetTokuteiJikan();
+  if (HasPointRow(StringGrid2)) DrawNiniText();
 }
 
 void TForm1::TempPointsToSG(int sgno) {

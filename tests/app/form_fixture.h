@@ -31,7 +31,7 @@ class TestCad final : public cad::CadClock, public cad::MessageFilterRegistry {
     return std::exchange(installedFilter, filter);
   }
   CadEnvironment Environment() {
-    return CadEnvironment{host, host.Windows(), *this, this, kFilterHandle};
+    return CadEnvironment{host, host.Windows(), *this, this, kFilterHandle, commandLineWindows};
   }
 
   static constexpr std::uintptr_t kFilterHandle = 77;
@@ -41,6 +41,9 @@ class TestCad final : public cad::CadClock, public cad::MessageFilterRegistry {
   cad::host::DrawingHost host;
   int64_t now = 0;
   std::uintptr_t installedFilter = 5;  // a filter that was there before the program
+  // The desktop of the command-line path; none, as on any machine without Windows, unless a
+  // test supplies one before starting the form.
+  cad::WindowSystem* commandLineWindows = nullptr;
 
  private:
   std::vector<std::string>& calls_;

@@ -2,12 +2,15 @@
 // buttons of the form over the built-in drawing host.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "acquisition/annotation_block.h"
 #include "app/form_fixture.h"
 #include "app/result_grids.h"
+#include "cad/command_line.h"
+#include "cad/command_line_fake.h"
 #include "cad/host/host_document.h"
 #include "shadows/point_entry.h"
 
@@ -315,6 +318,123 @@ TEST_F(PointCommands, AnnotationWithAHeightThatIsNoNumberTouchesNothing) {
   EXPECT_EQ(shell.messages[0].text, "'high' は有効な数値ではありません．");
   EXPECT_EQ(cad.host.Document().modelSpace.size(), before);
   EXPECT_EQ(cad::host::FindBlock(cad.host.Document(), "VORN_1"), nullptr);
+}
+
+// Button4: the points come from AutoCAD's ID command over its command line (a scripted
+// AutoCAD on a fake desktop); the shadow times and the annotation go through the drawing host.
+class CommandLinePoints : public PointCommands {
+ protected:
+  CommandLinePoints() { cad.commandLineWindows = &autocad.windows; }
+
+  std::vector<std::string> Typed() const { return autocad.typed; }
+
+  cad::testing::ScriptedAutoCad autocad;
+};
+
+TEST_F(CommandLinePoints, PicksUntilEscapeThenTimesAndAnnotates) {
+  PickBuilding();
+  form->Edit38.Text = "250";
+  autocad.Pick({41000, 30000, 2500}).Pick({15000, 20000, 0}).Escape();
+  cad.user.InsertionPoint({1000, 2000, 0});  // where the user places the annotation
+  const std::size_t before = cad.host.Document().modelSpace.size();
+  shell.calls.clear();
+  form->Button4Click();
+  EXPECT_TRUE(shell.messages.empty()) << shell.messages[0].text;
+
+  // BLIPMODE on before the picks and off after; three ID commands, the last one escaped.
+  const std::vector<std::string> typed = Typed();
+  ASSERT_GE(typed.size(), 2u);
+  EXPECT_EQ(typed.front(), "\003\003BLIPMODE 1 ");
+  EXPECT_EQ(typed.back(), "\003\003BLIPMODE 0 ");
+  EXPECT_EQ(autocad.idCommands, 3);
+  EXPECT_EQ(autocad.blipmode, 0);
+  // The form is minimised while the user picks, and restored before the analysis.
+  const auto at = [&](const char* call) {
+    return std::find(shell.calls.begin(), shell.calls.end(), call) - shell.calls.begin();
+  };
+  EXPECT_LT(at("Minimize"), at("ProcessMessages"));
+  EXPECT_LT(at("ProcessMessages"), at("Restore"));
+
+  // Sorted along x, labelled with their numbers; on the north wall, shadow all day.
+  const TStringGrid& g = form->StringGrid2;
+  ASSERT_EQ(g.RowCount(), 3);
+  EXPECT_EQ(Cells(g, 1, 0, 4),
+            (std::vector<std::string>{"1", "15000", "20000", "1", "08:00'00\""}));
+  EXPECT_EQ(Cells(g, 2, 0, 3), (std::vector<std::string>{"2", "41000", "30000", "2"}));
+
+  // The annotation: a line per point and the closing line, at the height typed.
+  const auto& model = cad.host.Document().modelSpace;
+  ASSERT_EQ(model.size(), before + 3);
+  const auto& first = std::get<dxf::Text>(model[before].entity.data);
+  EXPECT_EQ(first.text.rfind("1 08:00'00\"", 0), 0u) << first.text;
+  EXPECT_DOUBLE_EQ(first.height, 250);
+}
+
+// The same points through the object model's ID path give the same grid, times included.
+TEST_F(CommandLinePoints, AgreesWithTheObjectModelsIdPick) {
+  PickBuilding();
+  form->RadioGroup3.SetItemIndex(1);  // 30 s
+  form->Edit6.Text = "1.5";
+  const std::vector<TAcadPoint> points{{40000, 45000, 0}, {42000, 20000, 0}, {41000, 30000, 0}};
+  for (const TAcadPoint& p : points) autocad.Pick(p);
+  autocad.Escape();
+  cad.user.Cancel();  // the annotation's placement
+  form->Button4Click();
+  const TStringGrid byCommandLine = form->StringGrid2;
+
+  form->TargetProgID = "AutoCAD.Application.24";
+  for (const TAcadPoint& p : points) cad.user.Point(p);
+  cad.user.Cancel();
+  form->Button21Click();
+  const TStringGrid& byObjectModel = form->StringGrid2;
+  ASSERT_EQ(byCommandLine.RowCount(), 4);
+  ASSERT_EQ(byObjectModel.RowCount(), 4);
+  for (int r = 1; r < 4; ++r) {
+    // Button21 labels from nearby texts; the command-line pick keeps the numbers.
+    for (int c : {0, 1, 2, 4, 5, 6, 7, 8, 9, 10}) {
+      EXPECT_EQ(byCommandLine.Cells(c, r), byObjectModel.Cells(c, r)) << r << "," << c;
+    }
+    EXPECT_EQ(byCommandLine.Cells(3, r), std::to_string(r));
+    EXPECT_FALSE(byCommandLine.Cells(4, r).empty()) << r;
+  }
+}
+
+TEST_F(CommandLinePoints, EscapeAtTheFirstPromptLeavesTheGrid) {
+  PickBuilding();
+  form->StringGrid2.SetRowCount(2);
+  form->StringGrid2.SetCell(1, 1, "5");
+  autocad.Escape();
+  shell.calls.clear();
+  form->Button4Click();
+  EXPECT_EQ(form->StringGrid2.RowCount(), 2);
+  EXPECT_EQ(form->StringGrid2.Cells(1, 1), "5");
+  EXPECT_EQ(form->StringGrid2.Cells(4, 1), "") << "no analysis without a new point";
+  EXPECT_EQ(Typed().back(), "\003\003BLIPMODE 0 ");
+  EXPECT_EQ(shell.CountCalls("Minimize"), 1);
+  EXPECT_EQ(shell.CountCalls("Restore"), 1);
+}
+
+TEST_F(CommandLinePoints, NothingWithoutBuildingOrAutoCad) {
+  form->Button4Click();  // no building
+  EXPECT_TRUE(autocad.windows.sent.empty());
+  PickBuilding();
+  autocad.windows.Remove(autocad.main);
+  shell.calls.clear();
+  form->Button4Click();  // AutoCAD is not running
+  EXPECT_TRUE(autocad.windows.sent.empty());
+  EXPECT_EQ(shell.CountCalls("Minimize"), 0);
+  EXPECT_TRUE(shell.messages.empty());
+}
+
+// Off Windows there are no AutoCAD windows to drive: the user is told so.
+TEST_F(PointCommands, CommandLinePickWithoutADesktopSaysSo) {
+  PickBuilding();
+  shell.calls.clear();
+  form->Button4Click();
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_EQ(shell.messages[0].caption, "Vorn2023");
+  EXPECT_EQ(shell.messages[0].text, "この環境では AutoCAD のコマンドラインを操作できません．");
+  EXPECT_EQ(shell.CountCalls("Minimize"), 0);
 }
 
 }  // namespace
