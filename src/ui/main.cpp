@@ -8,7 +8,10 @@
 // --page-pictures FOLDER saves a picture of each page of the main window into the folder
 // ("main-page-1.png" ...) once it is shown, then closes it.
 #include <QApplication>
+#include <QCloseEvent>
+#include <QSettings>
 #include <QTimer>
+#include <QWindow>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -17,18 +20,11 @@
 #include "cad/cad_interface.h"
 #include "cad/host/drawing_files.h"
 #include "cad/host/drawing_host.h"
+#include "cad/host/scripted_interaction.h"
+#include "ui/drawing/drawing_window.h"
 #include "ui/main_window.h"
-#include "ui/prompt_interaction.h"
 #include "ui/qt_shell.h"
 #include "ui/text.h"
-
-#ifdef VORN_HAS_DRAWING_WINDOW
-#include <QCloseEvent>
-#include <QSettings>
-#include <QWindow>
-
-#include "ui/drawing/drawing_window.h"
-#endif
 
 namespace {
 
@@ -58,7 +54,6 @@ std::optional<StartOptions> ParseStartOptions(const QStringList& arguments) {
   return options;
 }
 
-#ifdef VORN_HAS_DRAWING_WINDOW
 // Closing the main window ends the program: the drawing window is closed first, so its unsaved
 // changes are asked about, and answering Cancel keeps both windows open.
 class DrawingCloseGuard final : public QObject {
@@ -75,7 +70,6 @@ class DrawingCloseGuard final : public QObject {
  private:
   QWidget& drawing_;
 };
-#endif
 
 }  // namespace
 
@@ -84,38 +78,26 @@ int main(int argc, char** argv) {
   const std::optional<StartOptions> options = ParseStartOptions(QApplication::arguments());
   if (!options) return 2;
 
-  // The drawing the commands work on. Until a drawing window gives the user something to click
-  // in, picks are answered in input dialogs.
-  vorn::ui::PromptInteraction prompts;
+  // The drawing the commands work on. The drawing window answers its requests as soon as it
+  // exists; until then nothing can ask, and an empty script would cancel.
+  vorn::cad::host::ScriptedInteraction noAnswers;
   vorn::cad::host::DxfDrawingFiles files;
-  vorn::cad::host::DrawingHost host(prompts, files);
+  vorn::cad::host::DrawingHost host(noAnswers, files);
   host.NewDrawing();
-#ifndef VORN_HAS_DRAWING_WINDOW
-  if (options->drawing) {
-    try {
-      host.Open(*options->drawing);
-    } catch (const vorn::cad::CadError& e) {
-      std::cerr << "vorn: " << e.what() << "\n";
-    }
-  }
-#endif
 
   vorn::ui::QtShell shell(
       std::filesystem::path(QCoreApplication::applicationFilePath().toStdU16String()));
   vorn::cad::SystemClock clock;
   vorn::VornApplication vorn(shell, vorn::CadEnvironment{host, host.Windows(), clock});
 
-#ifdef VORN_HAS_DRAWING_WINDOW
   // The drawing window answers the host's requests from now on: the user picks in it while the
   // main window is minimised. Its recent files live in the user's settings.
   QSettings drawingSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Vorn"),
                             QStringLiteral("vorn-drawing"));
   vorn::ui::DrawingWindow drawing(host, drawingSettings);
   shell.SetPickWindow(&drawing);
-#endif
 
   vorn::ui::MainWindow window(vorn.MainForm());
-  prompts.SetParent(&window);
   shell.SetMainWindow(&window, [&window] { window.Refresh(); });
   // The main window is the program: closing it writes the settings and ends the program, even
   // while other windows are open.
@@ -124,7 +106,6 @@ int main(int argc, char** argv) {
     QCoreApplication::quit();
   });
 
-#ifdef VORN_HAS_DRAWING_WINDOW
   DrawingCloseGuard guard(drawing);
   window.installEventFilter(&guard);
   drawing.show();
@@ -133,7 +114,6 @@ int main(int argc, char** argv) {
   window.winId();
   drawing.winId();
   window.windowHandle()->setTransientParent(drawing.windowHandle());
-#endif
 
   window.show();
   int status = 0;

@@ -8,7 +8,6 @@
 
 #include "ui/japanese_font.h"
 #include "ui/preview_image.h"
-#include "ui/prompt_interaction.h"
 #include "ui/target_cad_dialog.h"
 #include "ui/text.h"
 #include "window_fixture.h"
@@ -44,33 +43,6 @@ TEST(PreviewPicture, PixelsThatDoNotFitTheSizeGiveNoPicture) {
   ASSERT_FALSE(picture.isNull());
   EXPECT_EQ(picture.pixel(0, 0), qRgb(0x12, 0x34, 0x56));
   EXPECT_EQ(picture.pixel(1, 0), qRgb(0x80, 0x80, 0x80));
-}
-
-TEST(TypedPoint, XAndYOrXYAndZ) {
-  struct Case {
-    const char* text;
-    bool valid;
-    TAcadPoint point;
-  };
-  const Case cases[] = {
-      {"10,20", true, {10, 20, 0}},
-      {" -1.5 , 2e3 ", true, {-1.5, 2000, 0}},
-      {"1,2,3", true, {1, 2, 3}},
-      {"+4,5", true, {4, 5, 0}},
-      {"1", false, {}},
-      {"1,2,3,4", false, {}},
-      {"1,x", false, {}},
-      {"", false, {}},
-      {"1,,2", false, {}},
-  };
-  for (const Case& c : cases) {
-    const auto point = ui::ParsePointText(c.text);
-    ASSERT_EQ(point.has_value(), c.valid) << c.text;
-    if (!point) continue;
-    EXPECT_EQ(point->x, c.point.x) << c.text;
-    EXPECT_EQ(point->y, c.point.y) << c.text;
-    EXPECT_EQ(point->z, c.point.z) << c.text;
-  }
 }
 
 class TargetDialog : public WindowTest {
