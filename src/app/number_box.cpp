@@ -1,11 +1,8 @@
 #include "app/number_box.h"
 
-#include <charconv>
-#include <cmath>
-#include <system_error>
-
 #include "app/ini_file.h"
 #include "app/shell.h"
+#include "dxf/number_format.h"
 
 namespace vorn {
 
@@ -28,17 +25,7 @@ std::string MessageFor(const std::string& text, bool integer) {
 ConversionError::ConversionError(std::string text, bool integer)
     : std::runtime_error(MessageFor(text, integer)), text_(std::move(text)) {}
 
-std::optional<double> ParseDouble(std::string_view text) {
-  text = TrimBlanks(text);
-  if (text.starts_with('+')) text.remove_prefix(1);
-  if (text.empty() || text.starts_with('+')) return std::nullopt;
-  double value = 0.0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return value;
-}
+std::optional<double> ParseDouble(std::string_view text) { return ParseNumber(TrimBlanks(text)); }
 
 std::optional<int> ParseInteger(std::string_view text) { return ParseInt32(text); }
 

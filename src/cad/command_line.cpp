@@ -1,9 +1,10 @@
 #include "cad/command_line.h"
 
-#include <charconv>
-#include <cmath>
 #include <optional>
 #include <utility>
+
+#include "dxf/ascii_case.h"
+#include "dxf/number_format.h"
 
 namespace vorn::cad {
 namespace {
@@ -43,25 +44,9 @@ std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
-std::string AsciiUpper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
-
 // A number as the command line prints it; the decimal point is always a point.
-std::optional<double> ParseNumber(std::string_view text) {
-  text = TrimBlanks(text);
-  if (text.starts_with('+')) text.remove_prefix(1);
-  if (text.empty() || text.starts_with('+')) return std::nullopt;
-  double value = 0.0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return value;
+std::optional<double> ParseCommandLineNumber(std::string_view text) {
+  return ParseNumber(TrimBlanks(text));
 }
 
 // The text after the last occurrence of `mark`; empty when it does not occur.
@@ -169,16 +154,16 @@ int ParsePointText(std::string_view text, TAcadPoint& point) {
   }
   const std::size_t firstComma = text.find(',');
   if (firstComma == std::string_view::npos) return 0;
-  const std::optional<double> x = ParseNumber(text.substr(0, firstComma));
+  const std::optional<double> x = ParseCommandLineNumber(text.substr(0, firstComma));
   const std::string_view rest = text.substr(firstComma + 1);
   const std::size_t secondComma = rest.find(',');
   std::optional<double> y;
   std::optional<double> z = 0.0;
   if (secondComma == std::string_view::npos) {
-    y = ParseNumber(rest);
+    y = ParseCommandLineNumber(rest);
   } else {
-    y = ParseNumber(rest.substr(0, secondComma));
-    z = ParseNumber(rest.substr(secondComma + 1));
+    y = ParseCommandLineNumber(rest.substr(0, secondComma));
+    z = ParseCommandLineNumber(rest.substr(secondComma + 1));
   }
   if (!x || !y || !z) return 0;
   point = TAcadPoint{*x, *y, *z};
@@ -295,7 +280,7 @@ int CommandLineControl::WaitCommandEnd(std::string_view echo, int intervalMs, in
 
 std::string CommandLineControl::GetCadVariable(std::string_view name) {
   if (FindCadWindow() == 0) return {};
-  const std::string upper = AsciiUpper(name);
+  const std::string upper = UpperAscii(name);
   // These two are commands of their own; any other variable is shown by the transparent
   // SETVAR, which offers the current value as the default in angle brackets.
   if (upper == "ACADVER" || upper == "LAYERPMODE") {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string_view>
+#include <system_error>
 
 namespace vorn {
 namespace {
@@ -106,6 +107,17 @@ std::string Int6(int value) {
   std::array<char, 16> buffer{};
   std::snprintf(buffer.data(), buffer.size(), "%6d", value);
   return buffer.data();
+}
+
+std::optional<double> ParseNumber(std::string_view text) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  if (text.empty() || text.starts_with('+')) return std::nullopt;
+  double value = 0.0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
 }
 
 }  // namespace vorn
