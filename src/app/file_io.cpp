@@ -9,6 +9,15 @@
 
 namespace vorn {
 
+std::filesystem::path Utf8Path(std::string_view text) {
+  return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string PathUtf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
   try {
     ReplaceFileContents(path, bytes);

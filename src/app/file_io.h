@@ -15,6 +15,12 @@ namespace vorn {
 // error text naming the file, empty on success.
 std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// Paths from the program's UTF-8 texts and back. A plain std::string made into a path is read
+// in the system's narrow code page, which on Windows is not UTF-8: a Japanese file name given
+// to vorn-batch would name another file.
+std::filesystem::path Utf8Path(std::string_view text);
+std::string PathUtf8(const std::filesystem::path& path);
+
 // The file's lines as UTF-8 (UTF-8 or the CAD's code page, byte order mark and CR removed);
 // nothing when it cannot be opened.
 std::optional<std::vector<std::string>> ReadTextFileLines(const std::filesystem::path& path);

@@ -9,6 +9,7 @@
 
 #include "acquisition/png_file.h"
 #include "app/data_folders.h"
+#include "app/file_io.h"
 #include "app/ini_file.h"
 #include "app/main_form.h"
 #include "app/settings_file.h"
@@ -363,7 +364,8 @@ bool RunPreview(BatchContext& c) {
   }
   if (!c.options.png.empty()) {
     try {
-      SavePng(RgbPicture{form.Image2.Width, form.Image2.Height, form.Image2.Pixels}, c.options.png);
+      SavePng(RgbPicture{form.Image2.Width, form.Image2.Height, form.Image2.Pixels},
+              Utf8Path(c.options.png));
     } catch (const std::exception& e) {
       c.err << "vorn-batch: preview: cannot save the picture: " << OneLine(e.what()) << "\n";
       return false;
@@ -396,9 +398,9 @@ const std::map<std::string, BatchCommand>& Commands() {
 }
 
 fs::path WorkFolder(const BatchOptions& o) {
-  if (!o.workDir.empty()) return o.workDir;
-  const fs::path output(o.output);
-  return output.parent_path() / (output.stem().string() + "-work");
+  if (!o.workDir.empty()) return Utf8Path(o.workDir);
+  const fs::path output = Utf8Path(o.output);
+  return output.parent_path() / (output.stem().u8string() + u8"-work");
 }
 
 // Kinds the host does not model are saved as they were read; the commands do not see them.
@@ -415,11 +417,11 @@ std::optional<IniFile> EffectiveSettings(const BatchOptions& o, std::ostream& er
   IniFile ini;
   if (!o.settingsFile.empty()) {
     std::error_code ec;
-    if (!fs::is_regular_file(o.settingsFile, ec)) {
+    if (!fs::is_regular_file(Utf8Path(o.settingsFile), ec)) {
       err << "vorn-batch: cannot read the settings file " << o.settingsFile << "\n";
       return std::nullopt;
     }
-    ini = IniFile::Load(o.settingsFile);
+    ini = IniFile::Load(Utf8Path(o.settingsFile));
   }
   for (const SettingOverride& s : o.overrides) ini.WriteString(s.section, s.key, s.value);
   return ini;
@@ -439,7 +441,7 @@ int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
   std::error_code ec;
   fs::create_directories(workDir, ec);
   if (ec || !ProbeFolderWritable(workDir)) {
-    err << "vorn-batch: cannot write into the work folder " << workDir.string() << "\n";
+    err << "vorn-batch: cannot write into the work folder " << PathUtf8(workDir) << "\n";
     return kExitBadInput;
   }
   const std::optional<IniFile> settings = EffectiveSettings(o, err);
@@ -450,7 +452,7 @@ int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
   cad::host::DrawingHost host(user, files);
   cad::host::OpenReport report;
   try {
-    report = host.Open(o.drawing);
+    report = host.Open(Utf8Path(o.drawing));
   } catch (const cad::CadError& e) {
     err << "vorn-batch: cannot read the drawing: " << OneLine(e.what()) << "\n";
     return kExitBadInput;
@@ -463,7 +465,7 @@ int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
               CadEnvironment{host, host.Windows(), clock});
   form.FormCreate(*settings);
   if (!o.dumpSettings.empty()) {
-    const std::string error = WriteSettings(form, IniFile{}).Save(o.dumpSettings);
+    const std::string error = WriteSettings(form, IniFile{}).Save(Utf8Path(o.dumpSettings));
     if (!error.empty()) {
       err << "vorn-batch: " << OneLine(error) << "\n";
       return kExitBadInput;
@@ -483,7 +485,7 @@ int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
   if (!ok) return kExitCommandFailed;
 
   try {
-    const std::string note = host.SaveAs(o.output);
+    const std::string note = host.SaveAs(Utf8Path(o.output));
     if (o.verbose && !note.empty()) err << "vorn-batch: note: not kept as it was: " << note << "\n";
   } catch (const cad::CadError& e) {
     err << "vorn-batch: cannot save the drawing: " << OneLine(e.what()) << "\n";
@@ -494,7 +496,7 @@ int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     // The grid as its copy command puts it on the clipboard.
     form.N1Click();
     try {
-      ReplaceFileContents(o.report, shell.Clipboard());
+      ReplaceFileContents(Utf8Path(o.report), shell.Clipboard());
     } catch (const DxfSaveError& e) {
       err << "vorn-batch: cannot write the report: " << OneLine(e.what()) << "\n";
       return kExitCommandFailed;
@@ -503,9 +505,9 @@ int RunBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
   }
   if (!o.svg.empty()) {
     cad::host::SvgOptions svg;
-    svg.title = fs::path(o.output).filename().string();
+    svg.title = PathUtf8(Utf8Path(o.output).filename());
     try {
-      cad::host::SaveSvg(host.Document(), svg, o.svg);
+      cad::host::SaveSvg(host.Document(), svg, Utf8Path(o.svg));
     } catch (const cad::host::SvgSaveError& e) {
       err << "vorn-batch: cannot save the picture: " << OneLine(e.what()) << "\n";
       return kExitCommandFailed;

@@ -64,7 +64,7 @@ void ApplyGivenNames(TStringGrid& grid, const std::vector<GivenPoint>& points) {
 
 PointFile ReadPointFile(const std::string& path) {
   PointFile file;
-  const auto lines = ReadTextFileLines(path);
+  const auto lines = ReadTextFileLines(Utf8Path(path));
   if (!lines) {
     file.error = path + ": cannot read the point file";
     return file;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/file_io.h"
 #include "app/form_fixture.h"
 #include "app/ini_file.h"
 #include "dxf/number_format.h"
@@ -71,6 +72,27 @@ TEST_F(BatchRun, WithoutCommandsTheDrawingMakesARoundTrip) {
   ASSERT_EQ(Run({copy}), kExitSuccess) << err.str();
   EXPECT_TRUE(fs::exists(At("site-vorn.dxf")));
   EXPECT_EQ(ReadFile(copy), ReadFile(Sample())) << "the input is never overwritten";
+}
+
+// Option texts are UTF-8 on every system, so a Japanese file name names that file (on Windows a
+// plain std::string made into a path is read in the ANSI code page and names another one).
+TEST_F(BatchRun, JapaneseFileNamesNameThoseFiles) {
+  const fs::path drawing = dir / Utf8Path("敷地.dxf");
+  fs::copy_file(Sample(), drawing);
+  const fs::path result = dir / Utf8Path("日影図.dxf");
+  const fs::path picture = dir / Utf8Path("日影図.svg");
+  const fs::path settings = dir / Utf8Path("設定.ini");
+  ASSERT_EQ(
+      Run({PathUtf8(drawing), "hourly", "--building-layer", "建物", "--season", "summer", "-o",
+           PathUtf8(result), "--svg", PathUtf8(picture), "--dump-settings", PathUtf8(settings)}),
+      kExitSuccess)
+      << err.str();
+  EXPECT_NE(out.str().find("drawing: " + PathUtf8(result)), std::string::npos) << out.str();
+  EXPECT_TRUE(fs::exists(result));
+  EXPECT_TRUE(fs::exists(picture));
+  EXPECT_TRUE(fs::exists(settings));
+  EXPECT_TRUE(fs::exists(dir / Utf8Path("日影図-work") / "VORN_1.dxf"));
+  EXPECT_EQ(ReadFile(drawing), ReadFile(Sample())) << "the input is never overwritten";
 }
 
 TEST_F(BatchRun, RoundTripKeepsKindsTheCommandsDoNotSeeAndSaysSoWithVerbose) {
