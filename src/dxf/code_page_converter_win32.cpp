@@ -42,6 +42,8 @@ std::optional<UINT> WindowsCodePage(std::string_view encoding) {
     page = 932;
   } else if (name == "ASCII" || name == "US-ASCII") {
     page = 20127;
+  } else if (name == "LATIN1" || name == "LATIN-1") {
+    page = 28591;
   } else if (name.rfind("CP", 0) == 0) {
     page = Number(std::string_view(name).substr(2));
   } else if (name.rfind("WINDOWS-", 0) == 0) {
