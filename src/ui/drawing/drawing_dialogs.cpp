@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <cstdio>
 
 namespace vorn::ui {
 namespace {
@@ -36,6 +37,10 @@ bool QtDrawingDialogs::AskYesNo(QWidget* parent, const QString& text) {
 
 void QtDrawingDialogs::ShowMessage(QWidget* parent, const QString& text) {
   QMessageBox::information(parent, kCaption, text);
+}
+
+void UnattendedDialogs::ShowMessage(QWidget*, const QString& text) {
+  std::fprintf(stderr, "%s\n", qPrintable(text));
 }
 
 }  // namespace vorn::ui

@@ -31,4 +31,15 @@ class QtDrawingDialogs final : public DrawingDialogs {
   void ShowMessage(QWidget* parent, const QString& text) override;
 };
 
+// For runs with nobody to answer (pictures, scripted starts): messages go to standard error,
+// questions are declined.
+class UnattendedDialogs final : public DrawingDialogs {
+ public:
+  QString AskOpenPath(QWidget*, const QString&) override { return {}; }
+  QString AskSavePath(QWidget*, const QString&) override { return {}; }
+  Answer AskYesNoCancel(QWidget*, const QString&) override { return Answer::kNo; }
+  bool AskYesNo(QWidget*, const QString&) override { return false; }
+  void ShowMessage(QWidget* parent, const QString& text) override;
+};
+
 }  // namespace vorn::ui

@@ -46,19 +46,6 @@ std::optional<Options> ParseOptions(const QStringList& args) {
   return options;
 }
 
-// A picture is made without anyone to answer: messages go to standard error, questions are
-// declined.
-class UnattendedDialogs final : public vorn::ui::DrawingDialogs {
- public:
-  QString AskOpenPath(QWidget*, const QString&) override { return {}; }
-  QString AskSavePath(QWidget*, const QString&) override { return {}; }
-  Answer AskYesNoCancel(QWidget*, const QString&) override { return Answer::kNo; }
-  bool AskYesNo(QWidget*, const QString&) override { return false; }
-  void ShowMessage(QWidget*, const QString& text) override {
-    std::fprintf(stderr, "%s\n", qPrintable(text));
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,7 +68,7 @@ int main(int argc, char** argv) {
   QSettings userSettings;
   QSettings pictureSettings(scratch.filePath("settings.ini"), QSettings::IniFormat);
   QSettings& settings = options->screenshot.isEmpty() ? userSettings : pictureSettings;
-  UnattendedDialogs unattended;
+  vorn::ui::UnattendedDialogs unattended;
   vorn::ui::DrawingWindow window(host, settings,
                                  options->screenshot.isEmpty() ? nullptr : &unattended);
   window.resize(options->size);

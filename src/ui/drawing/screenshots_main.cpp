@@ -24,18 +24,6 @@
 
 namespace {
 
-// Nobody answers: messages go to standard error, questions are declined.
-class UnattendedDialogs final : public vorn::ui::DrawingDialogs {
- public:
-  QString AskOpenPath(QWidget*, const QString&) override { return {}; }
-  QString AskSavePath(QWidget*, const QString&) override { return {}; }
-  Answer AskYesNoCancel(QWidget*, const QString&) override { return Answer::kNo; }
-  bool AskYesNo(QWidget*, const QString&) override { return false; }
-  void ShowMessage(QWidget*, const QString& text) override {
-    std::fprintf(stderr, "%s\n", qPrintable(text));
-  }
-};
-
 class UnattendedShell final : public vorn::ui::QtShell {
  public:
   using QtShell::QtShell;
@@ -82,7 +70,7 @@ int main(int argc, char** argv) {
 
   QTemporaryDir scratch;
   QSettings drawingSettings(scratch.filePath("drawing.ini"), QSettings::IniFormat);
-  UnattendedDialogs dialogs;
+  vorn::ui::UnattendedDialogs dialogs;
   vorn::ui::DrawingWindow drawing(host, drawingSettings, &dialogs);
   drawing.resize(960, 660);
   drawing.show();
