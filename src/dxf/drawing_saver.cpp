@@ -245,12 +245,7 @@ class KeepingWriter {
   void Raw(size_t begin, size_t end) {
     for (size_t k = begin; k < end && k < tags_.size(); ++k) Raw(tags_[k]);
   }
-  void Group(int code, std::string_view bytes) {
-    out_ += GroupCode(code);
-    out_ += "\r\n";
-    out_ += bytes;
-    out_ += "\r\n";
-  }
+  void Group(int code, std::string_view bytes) { AppendGroup(out_, code, bytes); }
   std::string Encode(const std::string& utf8) {
     auto known = encoded_.find(utf8);
     if (known == encoded_.end()) {
@@ -260,13 +255,7 @@ class KeepingWriter {
     return known->second;
   }
   void Name(int code, const std::string& utf8) { Group(code, Encode(utf8)); }
-  void Number(int code, double value) {
-    if (!std::isfinite(value)) {
-      throw DxfSaveError("group " + std::to_string(code) + " of " + current_ +
-                         " is not a finite number");
-    }
-    Group(code, FormatGeneral(value));
-  }
+  void Number(int code, double value) { Group(code, FiniteNumberText(code, value, current_)); }
   void Flags(int code, int value) { Group(code, Int6(value)); }
   void Integer(int code, int value) { Group(code, std::to_string(value)); }
   void PointGroups(int base, const TAcadPoint& p) {

@@ -196,12 +196,7 @@ class R12Writer {
     return captured;
   }
 
-  void Group(int code, std::string_view value) {
-    out_ += GroupCode(code);
-    out_ += "\r\n";
-    out_ += value;
-    out_ += "\r\n";
-  }
+  void Group(int code, std::string_view value) { AppendGroup(out_, code, value); }
   // Names repeat on almost every entity; each distinct one is checked against the code page once.
   void Name(int code, const std::string& utf8) {
     auto known = escaped_.find(utf8);
@@ -210,13 +205,7 @@ class R12Writer {
     }
     Group(code, known->second);
   }
-  void Number(int code, double value) {
-    if (!std::isfinite(value)) {
-      throw DxfSaveError("group " + std::to_string(code) + " of " + current_ +
-                         " is not a finite number");
-    }
-    Group(code, FormatGeneral(value));
-  }
+  void Number(int code, double value) { Group(code, FiniteNumberText(code, value, current_)); }
   void Flags(int code, int value) { Group(code, Int6(value)); }
   void Integer(int code, int value) { Group(code, std::to_string(value)); }
   void PointGroups(int base, const TAcadPoint& p) {

@@ -10,6 +10,7 @@
 #include "dxf/ascii_case.h"
 #include "dxf/code_page.h"
 #include "dxf/dxf_document.h"
+#include "dxf/number_format.h"
 
 namespace vorn::dxf {
 namespace {
@@ -167,6 +168,21 @@ EllipsePoints SampleEllipse(const Ellipse& ellipse, const TAcadPoint& extrusion)
                              ellipse.centre.z + c * ellipse.majorAxis.z + s * minor.z});
   }
   return result;
+}
+
+void AppendGroup(std::string& out, int code, std::string_view value) {
+  out += GroupCode(code);
+  out += "\r\n";
+  out += value;
+  out += "\r\n";
+}
+
+std::string FiniteNumberText(int code, double value, std::string_view record) {
+  if (!std::isfinite(value)) {
+    throw DxfSaveError("group " + std::to_string(code) + " of " + std::string(record) +
+                       " is not a finite number");
+  }
+  return FormatGeneral(value);
 }
 
 }  // namespace vorn::dxf

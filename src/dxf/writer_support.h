@@ -19,6 +19,13 @@ std::string EscapeForEncoding(std::string_view utf8, const std::string& encoding
 // A handle as DXF writes it: upper-case hexadecimal without leading zeros.
 std::string HexHandle(unsigned long long value);
 
+// Appends one group as the text writers put it: the code right-aligned, CRLF line ends.
+void AppendGroup(std::string& out, int code, std::string_view value);
+
+// A real group's text; a value that is not finite is refused with DxfSaveError naming the
+// group and the record being written, as no reader could take it back.
+std::string FiniteNumberText(int code, double value, std::string_view record);
+
 struct EllipsePoints {
   std::vector<TAcadPoint> points;
   bool closed = false;
